@@ -1,0 +1,73 @@
+// A fresh driver process for each test: empty shared state, settings in
+// memory, a controllable clock (local time UTC, 2026-12-04 10:50:05),
+// recorded message boxes, and a real shell
+// whose folders (the driver's own folder, the user's data folder) lie in a
+// temporary folder that the test removes.
+#ifndef OLCONN97_TESTS_TEST_SUPPORT_H_
+#define OLCONN97_TESTS_TEST_SUPPORT_H_
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "driver/shared_state.h"
+#include "outside/registry/registry.h"
+#include "outside/shell/clock.h"
+#include "outside/shell/shell.h"
+#include "outside/ui/message_box.h"
+
+namespace olconn97::testing {
+
+// A temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string Child(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  bool had_value_ = false;
+  std::string old_value_;
+};
+
+class DriverTest : public ::testing::Test {
+ protected:
+  DriverTest();
+  ~DriverTest() override;
+
+  // The driver's own folder (AppPath) and the user's data home.
+  std::string app_path() const { return temp_.Child("app"); }
+  std::string data_home() const { return temp_.Child("data"); }
+
+  TempDir temp_;
+  ScopedEnv xdg_data_home_;
+  ScopedEnv time_zone_;  // local time is UTC; the process locale stays "C"
+  registry::MemoryRegistry registry_;
+  shell::ManualClock clock_;
+  ui::RecordedMessageBoxes message_boxes_;
+  std::unique_ptr<shell::PosixShell> shell_;
+};
+
+}  // namespace olconn97::testing
+
+#endif  // OLCONN97_TESTS_TEST_SUPPORT_H_
