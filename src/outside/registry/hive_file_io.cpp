@@ -1,0 +1,192 @@
+#include "outside/registry/hive_file_io.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+
+namespace olconn97::registry {
+namespace {
+
+long long Nanoseconds(const timespec& time) {
+  return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
+}
+
+FileIdentity IdentityOf(const struct stat& status) {
+  return {true,
+          status.st_dev,
+          status.st_ino,
+          status.st_size,
+          Nanoseconds(status.st_mtim),
+          Nanoseconds(status.st_ctim)};
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
+  while (!bytes.empty()) {
+    ssize_t written = write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return Status::FromErrno(errno, "cannot write " + path);
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return Status::Ok();
+}
+
+// A name no other writer of this or another process uses at the same time.
+std::string TemporaryNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+}
+
+Status WriteNewFile(const std::string& path, std::string_view bytes, bool durable, int flags) {
+  ScopedFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666));
+  if (fd.get() < 0) return Status::FromErrno(errno, "cannot create " + path);
+  OLC_RETURN_IF_ERROR(WriteAll(fd.get(), bytes, path));
+  if (durable && fsync(fd.get()) != 0) return Status::FromErrno(errno, "cannot flush " + path);
+  if (fd.Close() != 0) return Status::FromErrno(errno, "cannot write " + path);
+  return Status::Ok();
+}
+
+}  // namespace
+
+ScopedFd& ScopedFd::operator=(ScopedFd&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+ScopedFd::~ScopedFd() {
+  if (fd_ >= 0) close(fd_);
+}
+
+int ScopedFd::Close() {
+  int result = close(fd_);
+  fd_ = -1;
+  return result;
+}
+
+Result<FileIdentity> IdentifyFile(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) == 0) return IdentityOf(status);
+  if (errno == ENOENT) return FileIdentity{};
+  return Status::FromErrno(errno, "cannot examine " + path);
+}
+
+Result<FileContent> OpenWithoutReading(const std::string& path) {
+  ScopedFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return Status::FromErrno(errno, "cannot open " + path);
+  struct stat status;
+  if (fstat(fd.get(), &status) != 0) return Status::FromErrno(errno, "cannot examine " + path);
+  return FileContent{IdentityOf(status), {}, std::move(fd)};
+}
+
+Result<FileContent> ReadWholeFile(const std::string& path) {
+  OLC_ASSIGN_OR_RETURN(FileContent content, OpenWithoutReading(path));
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = read(content.file.get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Status::FromErrno(errno, "cannot read " + path);
+    if (got == 0) return content;
+    content.bytes.append(buffer, static_cast<size_t>(got));
+  }
+}
+
+Status MakeParentFolders(const std::string& path, mode_t mode) {
+  std::string folder = FolderOf(path);
+  for (size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
+    std::string part = folder.substr(0, at);
+    if (mkdir(part.c_str(), mode) != 0 && errno != EEXIST) {
+      return Status::FromErrno(errno, "cannot create the folder " + part);
+    }
+    if (at == std::string::npos) return Status::Ok();
+  }
+}
+
+Status ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool durable) {
+  std::string temporary = TemporaryNameFor(path);
+  Status written = WriteNewFile(temporary, bytes, durable, O_EXCL);
+  struct stat old_status;
+  if (written.ok() && stat(path.c_str(), &old_status) == 0 &&
+      chmod(temporary.c_str(), old_status.st_mode & 07777) != 0) {
+    written = Status::FromErrno(errno, "cannot set the mode of " + temporary);
+  }
+  if (written.ok() && rename(temporary.c_str(), path.c_str()) != 0) {
+    written = Status::FromErrno(errno, "cannot replace " + path);
+  }
+  if (!written.ok()) {
+    unlink(temporary.c_str());
+    return written;
+  }
+  if (durable) {
+    ScopedFd folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0) fsync(folder.get());
+  }
+  return Status::Ok();
+}
+
+Result<std::string> KeepCopyBeside(const std::string& path, std::string_view bytes) {
+  for (int n = 0; n < 1000; ++n) {
+    std::string name = path + ".malformed" + (n == 0 ? "" : "." + std::to_string(n));
+    Status written = WriteNewFile(name, bytes, /*durable=*/true, O_EXCL);
+    if (written.ok()) return name;
+    if (written.code() != Code::kAlreadyExists) return written;
+  }
+  return Status::Error(Code::kAlreadyExists, "no free name for a copy of " + path);
+}
+
+bool CanReplaceFile(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) == 0 &&
+      faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+    return false;
+  }
+  // The nearest existing folder must take new entries.
+  std::string folder = FolderOf(path);
+  while (stat(folder.c_str(), &status) != 0) {
+    if (errno != ENOENT || folder == "/" || folder == ".") return false;
+    folder = FolderOf(folder);
+  }
+  return S_ISDIR(status.st_mode) &&
+         faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+Result<FileLock> FileLock::Acquire(const std::string& lock_path) {
+  int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // A lock file another user created may be read-only to us; flock does
+  // not need write access.
+  if (fd < 0 && errno == EACCES) fd = open(lock_path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::FromErrno(errno, "cannot open the lock file " + lock_path);
+  FileLock lock(fd);
+  while (flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) return Status::FromErrno(errno, "cannot lock " + lock_path);
+  }
+  return lock;
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) close(fd_);  // closing releases the lock
+}
+
+}  // namespace olconn97::registry

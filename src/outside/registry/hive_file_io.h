@@ -1,0 +1,101 @@
+// The file operations under the store's hive files: reading a file whole,
+// replacing it atomically, the advisory write lock, and what a file looks
+// like from outside (to notice another process's write).
+#ifndef OLCONN97_OUTSIDE_REGISTRY_HIVE_FILE_IO_H_
+#define OLCONN97_OUTSIDE_REGISTRY_HIVE_FILE_IO_H_
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+#include "base/status.h"
+
+namespace olconn97::registry {
+
+// Enough of a file's status to tell that it was replaced or changed: every
+// write of the store renames a new file into place, and an editor that
+// writes in place changes the size or the modification time.
+struct FileIdentity {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  long long modified_ns = 0;
+  long long changed_ns = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the file at `path`; one that does not exist has
+// exists == false and is no failure.
+Result<FileIdentity> IdentifyFile(const std::string& path);
+
+// Owns a file descriptor and closes it.
+class ScopedFd {
+ public:
+  ScopedFd() = default;
+  explicit ScopedFd(int fd) : fd_(fd) {}
+  ScopedFd(ScopedFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  ScopedFd& operator=(ScopedFd&& other) noexcept;
+  ScopedFd(const ScopedFd&) = delete;
+  ScopedFd& operator=(const ScopedFd&) = delete;
+  ~ScopedFd();
+
+  int get() const { return fd_; }
+  // Closes now and returns close()'s result, where a delayed write error shows.
+  int Close();
+
+ private:
+  int fd_ = -1;
+};
+
+struct FileContent {
+  FileIdentity identity;
+  std::string bytes;
+  // The file stays open: while it is, its inode number cannot be given to
+  // another file, so a replacement is always told apart by its identity.
+  ScopedFd file;
+};
+// Reads the whole file, with the identity of what was read (kNotFound when
+// it does not exist).
+Result<FileContent> ReadWholeFile(const std::string& path);
+// Opens the file and gives its identity, reading nothing.
+Result<FileContent> OpenWithoutReading(const std::string& path);
+
+// Creates every missing folder above `path` with `mode`.
+Status MakeParentFolders(const std::string& path, mode_t mode);
+
+// Replaces the file at `path` by `bytes` all at once: a temporary file in the
+// same folder is written, flushed to disk when `durable`, given the mode of
+// the file it replaces, and renamed over it; then the folder is flushed.
+Status ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool durable);
+
+// Writes `bytes` to the first free name of "<path>.malformed",
+// "<path>.malformed.1", ... and returns the name used.
+Result<std::string> KeepCopyBeside(const std::string& path, std::string_view bytes);
+
+// Whether this process could replace the file at `path` (creating its
+// folders as needed).
+bool CanReplaceFile(const std::string& path);
+
+// An exclusive advisory lock (flock) on a lock file, held until destruction.
+class FileLock {
+ public:
+  // Waits for the lock; creates the lock file when missing.
+  static Result<FileLock> Acquire(const std::string& lock_path);
+
+  FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  ~FileLock();
+
+ private:
+  explicit FileLock(int fd) : fd_(fd) {}
+  int fd_ = -1;
+};
+
+}  // namespace olconn97::registry
+
+#endif  // OLCONN97_OUTSIDE_REGISTRY_HIVE_FILE_IO_H_
