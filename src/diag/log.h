@@ -1,0 +1,24 @@
+// Writing to the developer log from anywhere in the driver.
+//
+// Each helper writes only while gLogEnabled is true, so callers need not
+// test the flag themselves.
+#ifndef OLCONN97_DIAG_LOG_H_
+#define OLCONN97_DIAG_LOG_H_
+
+#include <string_view>
+
+#include "base/status.h"
+
+namespace olconn97::diag {
+
+// A time-stamped line (FLog::Addlog).
+void Log(std::string_view text);
+// The text as it is, without a stamp (FLog::AddSimpleLog).
+void LogPlain(std::string_view text);
+// The line of an operation that caught a failure: its fixed context text
+// ("Error (SetValues): "), then "<description> in <source>".
+void LogFailure(std::string_view context, const Status& failure);
+
+}  // namespace olconn97::diag
+
+#endif  // OLCONN97_DIAG_LOG_H_

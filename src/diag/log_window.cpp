@@ -1,0 +1,141 @@
+#include "diag/log_window.h"
+
+#include "diag/product_identity.h"
+#include "driver/settings.h"
+#include "driver/shared_state.h"
+#include "outside/shell/clock.h"
+#include "outside/ui/message_box.h"
+
+namespace olconn97::diag {
+namespace {
+
+// The list keeps this margin to the window's edges.
+constexpr int kListWidthMargin = 240;
+constexpr int kListHeightMargin = 480;
+
+enum class LogMode { kOff, kWindow, kFile };
+
+// Exactly "1" or "2": anything else, blanks and leading zeros included,
+// leaves the log off.
+LogMode ReadLogMode() {
+  std::string mode = RegReadString(Hive::kCurrentUser, kPopupKey, "Developper");
+  if (mode == "1") return LogMode::kWindow;
+  if (mode == "2") return LogMode::kFile;
+  return LogMode::kOff;
+}
+
+}  // namespace
+
+FLog::FLog() = default;
+
+FLog::~FLog() { Unload(); }
+
+void FLog::Load() {
+  title_ = std::string(kDriverTitle) + " Log";
+  switch (ReadLogMode()) {
+    case LogMode::kOff:
+      return;
+    case LogMode::kWindow:
+      Shared().gLogEnabled = true;
+      LogToFile_ = false;
+      visible_ = true;
+      LLog_.items.clear();
+      LLog_.list_index = -1;
+      return;
+    case LogMode::kFile:
+      Shared().gLogEnabled = true;
+      LogToFile_ = true;
+      PrepareLogFile();
+      return;
+  }
+}
+
+// Keeps exactly one older generation: the previous run's log becomes
+// olconn97_o.log and this run starts an empty olconn97.log.
+void FLog::PrepareLogFile() {
+  shell::Shell& shell = Shared().services.shell();
+  const std::string folder = shell.AppPath();
+  const std::string current = folder + "/" + std::string(kLogFileName);
+  const std::string previous = folder + "/" + std::string(kPreviousLogFileName);
+  // Neither step matters when it fails: there may be no earlier log at all.
+  static_cast<void>(shell.DeleteFile(previous));
+  static_cast<void>(shell.CopyFile(current, previous, /*fail_if_exists=*/true));
+  Result<std::unique_ptr<shell::WritableFile>> opened =
+      shell.OpenForWriting(current, shell::OpenMode::kTruncate);
+  if (!opened.ok()) {
+    ShowFailure(opened.status());
+    return;
+  }
+  log_file_ = std::move(opened).value();
+}
+
+void FLog::Unload() {
+  if (LogToFile_) log_file_.reset();
+}
+
+void FLog::Addlog(std::string_view text) {
+  std::string line = shell::LocalDateTimeText(Shared().services.clock().Now());
+  line += ": ";
+  line += text;
+  if (LogToFile_) {
+    WriteLine(line);
+    return;
+  }
+  AddToList(std::move(line));
+  // The host may stay busy for a while: show the line now, not when the
+  // message loop next runs.
+  ++repaint_count_;
+}
+
+void FLog::AddSimpleLog(std::string_view text) {
+  if (LogToFile_) {
+    WriteLine(text);
+    return;
+  }
+  AddToList(std::string(text));
+  LLog_.list_index = static_cast<int>(LLog_.items.size()) - 1;
+}
+
+void FLog::Resize(int width_twips, int height_twips) {
+  const Status too_small = Status::InvalidArgument("Invalid property value");
+  int width = width_twips - kListWidthMargin;
+  if (width < 0) return ShowFailure(too_small);
+  LLog_.width = width;
+  int height = height_twips - kListHeightMargin;
+  if (height < 0) return ShowFailure(too_small);
+  LLog_.height = height;
+}
+
+void FLog::AddToList(std::string line) {
+  LLog_.items.push_back(std::move(line));
+  if (observer_) observer_(LLog_.items.back());
+}
+
+// A line that cannot be written is dropped: the log must never disturb the
+// operation that writes it.
+void FLog::WriteLine(std::string_view line) {
+  if (!log_file_) return;
+  std::string terminated(line);
+  terminated += "\r\n";
+  if (log_file_->Append(terminated).ok()) static_cast<void>(log_file_->Flush());
+}
+
+void FLog::ShowFailure(const Status& failure) {
+  // A failure of the driver's own making has the driver as its source.
+  std::string source = failure.source().empty() ? std::string(kDriverTitle) : failure.source();
+  ui::MessageBoxRecord box;
+  box.text = "Error: " + failure.description() + " in " + source;
+  box.caption = std::string(kDriverTitle);
+  Shared().services.message_boxes().Show(box);
+}
+
+FLog& LogWindow() {
+  SharedState& shared = Shared();
+  if (!shared.log_window) {
+    shared.log_window = std::make_unique<FLog>();
+    shared.log_window->Load();
+  }
+  return *shared.log_window;
+}
+
+}  // namespace olconn97::diag

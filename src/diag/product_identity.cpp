@@ -1,0 +1,41 @@
+#include "diag/product_identity.h"
+
+#include "base/strings.h"
+#include "driver/settings.h"
+#include "driver/shared_state.h"
+
+namespace olconn97::diag {
+namespace {
+
+struct ProductString {
+  std::string SharedState::*name;
+  std::string_view value_name;
+  std::string_view fallback;
+};
+
+constexpr ProductString kProductStrings[] = {
+    {&SharedState::gProductFullName, "7316Name", kDefaultProductFullName},
+    {&SharedState::gProductExtName, "7316ExtName", kDefaultProductExtName},
+    {&SharedState::gProductName, "7316ShortName", kDefaultProductName},
+};
+
+}  // namespace
+
+void LoadProductIdentity() {
+  SharedState& shared = Shared();
+  for (const ProductString& product : kProductStrings) {
+    shared.*product.name = std::string(product.fallback);
+  }
+  for (const ProductString& product : kProductStrings) {
+    std::string read = RegReadString(Hive::kLocalMachine, kInstallKey, product.value_name);
+    std::string_view trimmed = TrimBlanks(read);
+    if (!trimmed.empty()) shared.*product.name = std::string(trimmed);
+  }
+}
+
+std::string ProductFullName() {
+  const std::string& loaded = Shared().gProductFullName;
+  return loaded.empty() ? std::string(kDefaultProductFullName) : loaded;
+}
+
+}  // namespace olconn97::diag

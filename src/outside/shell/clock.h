@@ -1,0 +1,57 @@
+// The wall clock the driver reads for time stamps and refresh times, and
+// the local-time text forms it writes.
+//
+// Tests install a ManualClock so every time stamp is known in advance.
+#ifndef OLCONN97_OUTSIDE_SHELL_CLOCK_H_
+#define OLCONN97_OUTSIDE_SHELL_CLOCK_H_
+
+#include <chrono>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace olconn97::shell {
+
+using WallTime = std::chrono::system_clock::time_point;
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual WallTime Now() = 0;
+};
+
+class SystemClock : public Clock {
+ public:
+  WallTime Now() override { return std::chrono::system_clock::now(); }
+};
+
+class ManualClock : public Clock {
+ public:
+  explicit ManualClock(WallTime start = WallTime()) : now_(start) {}
+  WallTime Now() override { return now_; }
+  void Set(WallTime time) { now_ = time; }
+  void Advance(std::chrono::milliseconds delta) { now_ += delta; }
+
+ private:
+  WallTime now_;
+};
+
+// The broken-down local time of `time` (localtime_r).
+std::tm LocalTime(WallTime time);
+// The wall time of a broken-down local time (mktime; tm_isdst decided by the system).
+WallTime FromLocalTime(std::tm local);
+
+// strftime of the local time under the process's LC_TIME locale.
+std::string FormatLocal(WallTime time, const char* strftime_format);
+
+// The system's short date and long time, "%x %X", as in the log's stamps.
+std::string LocalDateTimeText(WallTime time);
+
+// The fixed "dd/mm/yyyy hh:nn" form (24-hour), whatever the locale.
+std::string FormatDayMonthYearMinutes(WallTime time);
+// The fixed "dd/mm/yyyy hh:mm:ss" form (24-hour), whatever the locale.
+std::string FormatDayMonthYearSeconds(WallTime time);
+
+}  // namespace olconn97::shell
+
+#endif  // OLCONN97_OUTSIDE_SHELL_CLOCK_H_

@@ -1,0 +1,132 @@
+// What the driver needs of the operating system beyond the settings store:
+// where it lives, who the user is, folders and files with their modes,
+// debugger output and system error texts.
+//
+// Domain code reaches the OS only through this interface. `PosixShell` is the
+// real one; tests use `ShellWrapper` to change single answers (a missing
+// data folder, a failing mkdir) around a real shell rooted in a temporary
+// folder.
+#ifndef OLCONN97_OUTSIDE_SHELL_SHELL_H_
+#define OLCONN97_OUTSIDE_SHELL_SHELL_H_
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+#include "base/status.h"
+
+namespace olconn97::shell {
+
+// A file opened for writing; closed by its destructor.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual Status Append(std::string_view data) = 0;
+  virtual Status Flush() = 0;
+};
+
+enum class OpenMode { kTruncate, kAppend };
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+
+  // The folder of the driver's own library file (its AppPath), without a
+  // trailing "/".
+  virtual std::string AppPath() = 0;
+
+  // The user's application-data folder: $XDG_DATA_HOME, else
+  // ~/.local/share; created when missing. Fails with kNotFound when it
+  // neither exists nor can be created, kInvalidArgument when no home folder
+  // can be determined.
+  virtual Result<std::string> UserDataFolder() = 0;
+
+  // The login name of the effective user; empty when it cannot be found.
+  virtual std::string LoginName() = 0;
+
+  // Writes one line to the debugger output: the system log at debug
+  // priority, and stderr when OLCONN97_DEBUG is set.
+  virtual void DebugOutput(std::string_view text) = 0;
+
+  // The system's message for an errno value; "Unknown Error." when it has none.
+  virtual std::string SystemErrorText(int code) = 0;
+
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  // Creates one folder; `mode` is applied exactly (whatever the umask) when
+  // given, else the default mode under the umask applies.
+  virtual Status MakeDirectory(const std::string& path, const mode_t* exact_mode) = 0;
+  // Sets the permission bits of an existing file or folder.
+  virtual Status SetMode(const std::string& path, mode_t mode) = 0;
+
+  // True when the file can be opened for reading.
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual Status CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) = 0;
+  virtual Status DeleteFile(const std::string& path) = 0;
+  virtual Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
+                                                               OpenMode mode) = 0;
+};
+
+// Forwards every call to another shell.
+class ShellWrapper : public Shell {
+ public:
+  explicit ShellWrapper(Shell& target) : target_(target) {}
+  std::string AppPath() override { return target_.AppPath(); }
+  Result<std::string> UserDataFolder() override { return target_.UserDataFolder(); }
+  std::string LoginName() override { return target_.LoginName(); }
+  void DebugOutput(std::string_view text) override { target_.DebugOutput(text); }
+  std::string SystemErrorText(int code) override { return target_.SystemErrorText(code); }
+  bool DirectoryExists(const std::string& path) override { return target_.DirectoryExists(path); }
+  Status MakeDirectory(const std::string& path, const mode_t* exact_mode) override {
+    return target_.MakeDirectory(path, exact_mode);
+  }
+  Status SetMode(const std::string& path, mode_t mode) override {
+    return target_.SetMode(path, mode);
+  }
+  bool FileExists(const std::string& path) override { return target_.FileExists(path); }
+  Status CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) override {
+    return target_.CopyFile(from, to, fail_if_exists);
+  }
+  Status DeleteFile(const std::string& path) override { return target_.DeleteFile(path); }
+  Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
+                                                       OpenMode mode) override {
+    return target_.OpenForWriting(path, mode);
+  }
+
+ protected:
+  Shell& target() { return target_; }
+
+ private:
+  Shell& target_;
+};
+
+// The real shell. `app_path` overrides the library's folder (tests, and the
+// reference host when it runs the driver from the build tree).
+class PosixShell : public Shell {
+ public:
+  PosixShell() = default;
+  explicit PosixShell(std::string app_path) : app_path_override_(std::move(app_path)) {}
+
+  std::string AppPath() override;
+  Result<std::string> UserDataFolder() override;
+  std::string LoginName() override;
+  void DebugOutput(std::string_view text) override;
+  std::string SystemErrorText(int code) override;
+  bool DirectoryExists(const std::string& path) override;
+  Status MakeDirectory(const std::string& path, const mode_t* exact_mode) override;
+  Status SetMode(const std::string& path, mode_t mode) override;
+  bool FileExists(const std::string& path) override;
+  Status CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) override;
+  Status DeleteFile(const std::string& path) override;
+  Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
+                                                       OpenMode mode) override;
+
+ private:
+  std::string app_path_override_;
+};
+
+}  // namespace olconn97::shell
+
+#endif  // OLCONN97_OUTSIDE_SHELL_SHELL_H_

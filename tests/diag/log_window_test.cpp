@@ -1,0 +1,144 @@
+#include "diag/log_window.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "diag/log.h"
+#include "driver/settings.h"
+#include "test_support.h"
+
+namespace olconn97::diag {
+namespace {
+
+using ::olconn97::testing::ReadFile;
+using ::olconn97::testing::WriteFile;
+
+constexpr char kStamp[] = "12/04/26 10:50:05";  // "%x %X" in the "C" locale
+
+class LogWindowTest : public testing::DriverTest {
+ protected:
+  void SetMode(std::string_view mode) {
+    ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kPopupKey, "Developper", mode));
+  }
+  std::string LogFile() { return app_path() + "/olconn97.log"; }
+  std::string PreviousLogFile() { return app_path() + "/olconn97_o.log"; }
+  // A new host process: the log window is loaded afresh.
+  void Restart() {
+    ResetSharedStateForTesting();
+    LogWindow();
+  }
+};
+
+TEST_F(LogWindowTest, OnlyExactModesSwitchTheLogOn) {
+  for (const char* mode : {"1 ", "01", "true", " 2", ""}) {
+    SetMode(mode);
+    Restart();
+    EXPECT_FALSE(Shared().gLogEnabled) << '"' << mode << '"';
+    EXPECT_FALSE(LogWindow().visible());
+    EXPECT_EQ(LogWindow().title(), "olconn97 Log");
+  }
+  EXPECT_FALSE(LogWindow().LogToFile());
+  EXPECT_TRUE(message_boxes_.shown.empty());
+  struct stat info {};
+  EXPECT_NE(stat(LogFile().c_str(), &info), 0);
+}
+
+TEST_F(LogWindowTest, WindowModeKeepsLinesInTheList) {
+  SetMode("1");
+  FLog& log = LogWindow();
+  std::vector<std::string> echoed;
+  log.SetLineObserver([&](const std::string& line) { echoed.push_back(line); });
+  EXPECT_TRUE(Shared().gLogEnabled);
+  EXPECT_TRUE(log.visible());
+  EXPECT_FALSE(log.LogToFile());
+
+  log.Addlog("x");
+  EXPECT_EQ(log.repaint_count(), 1);
+  EXPECT_EQ(log.LLog().list_index, -1);
+  log.AddSimpleLog("banner");
+  EXPECT_EQ(log.repaint_count(), 1);  // no repaint for plain lines
+  EXPECT_EQ(log.LLog().list_index, 1);
+  const std::vector<std::string> expected{std::string(kStamp) + ": x", "banner"};
+  EXPECT_EQ(log.LLog().items, expected);
+  EXPECT_EQ(echoed, expected);
+}
+
+TEST_F(LogWindowTest, FileModeWritesCrLfLinesAtOnce) {
+  SetMode("2");
+  FLog& log = LogWindow();
+  EXPECT_TRUE(Shared().gLogEnabled);
+  EXPECT_TRUE(log.LogToFile());
+  EXPECT_FALSE(log.visible());
+  log.Addlog("x");
+  log.AddSimpleLog("x");
+  // Readable while the driver runs, so a crash keeps it.
+  EXPECT_EQ(ReadFile(LogFile()), std::string(kStamp) + ": x\r\nx\r\n");
+  EXPECT_TRUE(log.LLog().items.empty());
+}
+
+TEST_F(LogWindowTest, EachStartKeepsOneOlderGeneration) {
+  SetMode("2");
+  WriteFile(PreviousLogFile(), "ancient\r\n");
+  LogWindow().AddSimpleLog("first run");
+  Restart();
+  EXPECT_EQ(ReadFile(PreviousLogFile()), "first run\r\n");
+  EXPECT_EQ(ReadFile(LogFile()), "");
+  LogWindow().AddSimpleLog("second run");
+  Restart();
+  EXPECT_EQ(ReadFile(PreviousLogFile()), "second run\r\n");
+  EXPECT_EQ(ReadFile(LogFile()), "");
+}
+
+TEST_F(LogWindowTest, LogFileThatCannotBeOpenedIsShownOnceThenLinesAreDropped) {
+  SetMode("2");
+  ASSERT_EQ(mkdir(LogFile().c_str(), 0755), 0);  // a folder where the file should be
+  FLog& log = LogWindow();
+  ASSERT_EQ(message_boxes_.shown.size(), 1u);
+  const ui::MessageBoxRecord& box = message_boxes_.shown[0];
+  EXPECT_EQ(box.caption, "olconn97");
+  EXPECT_EQ(box.text.rfind("Error: " + LogFile(), 0), 0u) << box.text;
+  EXPECT_NE(box.text.find("Is a directory in olconn97"), std::string::npos) << box.text;
+  EXPECT_TRUE(Shared().gLogEnabled);
+  EXPECT_TRUE(log.LogToFile());
+  log.Addlog("lost");
+  log.AddSimpleLog("lost");
+  EXPECT_EQ(message_boxes_.shown.size(), 1u);
+  EXPECT_TRUE(log.LLog().items.empty());
+}
+
+TEST_F(LogWindowTest, ResizeFollowsTheWindowOrComplains) {
+  FLog& log = LogWindow();
+  EXPECT_EQ(log.LLog().width, 8115);
+  log.Resize(8280, 4890);
+  EXPECT_EQ(log.LLog().width, 8040);
+  EXPECT_EQ(log.LLog().height, 4410);
+  log.Resize(1000, 100);  // width fits, height does not: the width stays changed
+  EXPECT_EQ(log.LLog().width, 760);
+  EXPECT_EQ(log.LLog().height, 4410);
+  log.Resize(100, 9000);  // nothing changes after the width fails
+  EXPECT_EQ(log.LLog().width, 760);
+  EXPECT_EQ(log.LLog().height, 4410);
+  ASSERT_EQ(message_boxes_.shown.size(), 2u);
+  EXPECT_EQ(message_boxes_.shown[1].text, "Error: Invalid property value in olconn97");
+  EXPECT_EQ(log.LLog().left, 60);
+  EXPECT_EQ(log.LLog().top, 60);
+}
+
+TEST_F(LogWindowTest, LogHelpersWriteOnlyWhileEnabled) {
+  Log("ignored");
+  LogFailure("Error (SetValues): ", Status::Failed("boom", "DAO"));
+  EXPECT_EQ(Shared().log_window, nullptr);  // not even loaded
+
+  SetMode("2");
+  LogWindow();  // loaded by the driver's start-up
+  Log("a");
+  LogPlain("b");
+  LogFailure("Error (SetValues): ", Status::Failed("boom", "DAO"));
+  EXPECT_EQ(ReadFile(LogFile()),
+            std::string(kStamp) + ": a\r\nb\r\n" + kStamp + ": Error (SetValues): boom in DAO\r\n");
+}
+
+}  // namespace
+}  // namespace olconn97::diag
