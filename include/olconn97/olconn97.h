@@ -1,0 +1,56 @@
+/* The olconn97 driver library: its classes and its exported entry points.
+ *
+ * A host loads libolconn97.so (dlopen), asks DllGetClassObject for the class
+ * factory of cDataConnector, and creates the driver object with
+ * CreateInstance; everything else is reached from that object. Only
+ * cDataConnector is creatable; the other classes are handed out by the
+ * driver.
+ *
+ * Type library olconn97 {029F9597-F614-11D6-AE0D-0002A50ADC13}, version 1.0.
+ */
+#ifndef OLCONN97_OLCONN97_H_
+#define OLCONN97_OLCONN97_H_
+
+#include "olconn97/com.h"
+#include "olconn97/hostlib.h"
+
+/* {029F95C3-F614-11D6-AE0D-0002A50ADC13} */
+inline constexpr CLSID CLSID_cDataConnector = {
+    0x029F95C3, 0xF614, 0x11D6, {0xAE, 0x0D, 0x00, 0x02, 0xA5, 0x0A, 0xDC, 0x13}};
+/* {029F95C1-F614-11D6-AE0D-0002A50ADC13} */
+inline constexpr CLSID CLSID_cContactRecord = {
+    0x029F95C1, 0xF614, 0x11D6, {0xAE, 0x0D, 0x00, 0x02, 0xA5, 0x0A, 0xDC, 0x13}};
+/* {029F95BF-F614-11D6-AE0D-0002A50ADC13} */
+inline constexpr CLSID CLSID_cContact = {
+    0x029F95BF, 0xF614, 0x11D6, {0xAE, 0x0D, 0x00, 0x02, 0xA5, 0x0A, 0xDC, 0x13}};
+/* {029F95C8-F614-11D6-AE0D-0002A50ADC13} */
+inline constexpr CLSID CLSID_cPIMActions = {
+    0x029F95C8, 0xF614, 0x11D6, {0xAE, 0x0D, 0x00, 0x02, 0xA5, 0x0A, 0xDC, 0x13}};
+/* {029F95C6-F614-11D6-AE0D-0002A50ADC13} */
+inline constexpr CLSID CLSID_cPIMAction = {
+    0x029F95C6, 0xF614, 0x11D6, {0xAE, 0x0D, 0x00, 0x02, 0xA5, 0x0A, 0xDC, 0x13}};
+/* {029F95BB-F614-11D6-AE0D-0002A50ADC13} */
+inline constexpr CLSID CLSID_cActionProperties = {
+    0x029F95BB, 0xF614, 0x11D6, {0xAE, 0x0D, 0x00, 0x02, 0xA5, 0x0A, 0xDC, 0x13}};
+/* {029F95BD-F614-11D6-AE0D-0002A50ADC13} */
+inline constexpr CLSID CLSID_cActionProperty = {
+    0x029F95BD, 0xF614, 0x11D6, {0xAE, 0x0D, 0x00, 0x02, 0xA5, 0x0A, 0xDC, 0x13}};
+/* The type library: {029F9597-F614-11D6-AE0D-0002A50ADC13} */
+inline constexpr GUID LIBID_olconn97 = {
+    0x029F9597, 0xF614, 0x11D6, {0xAE, 0x0D, 0x00, 0x02, 0xA5, 0x0A, 0xDC, 0x13}};
+
+/* The class factory of cDataConnector; CLASS_E_CLASSNOTAVAILABLE for any
+ * other class. */
+STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv);
+/* S_OK when no object of the library is alive and no lock is held. */
+STDAPI DllCanUnloadNow(void);
+
+/* Administration entry points of the reference host.
+ *
+ * Settings: runs one `reg` command with reg.exe's syntax on the driver's
+ * settings store (QUERY, ADD, DELETE, IMPORT, EXPORT; argv[0] is the
+ * operation). Output on stdout, messages on stderr; returns the exit code
+ * (0 success, 1 failure or bad arguments). */
+STDAPI_(int) olconn97_reg(int argc, const char* const* argv);
+
+#endif /* OLCONN97_OLCONN97_H_ */
