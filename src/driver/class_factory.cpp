@@ -1,0 +1,55 @@
+// The library's entry points: the class factory of cDataConnector, the
+// unload test, and the administration entry of the reference host.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "driver/data_connector.h"
+#include "driver/shared_state.h"
+#include "olconn97/olconn97.h"
+#include "outside/com/automation_object.h"
+#include "outside/com/object.h"
+#include "outside/registry/reg_command.h"
+
+namespace olconn97 {
+namespace {
+
+class DataConnectorFactory final : public com::Object<DataConnectorFactory, IClassFactory> {
+ public:
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    com::ComPtr<DataConnector> driver = com::MakeAutomationObject<DataConnector, cDataConnector>();
+    return driver->QueryInterface(riid, ppv);
+  }
+
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (lock) {
+      com::ModuleLock();
+    } else {
+      com::ModuleUnlock();
+    }
+    return S_OK;
+  }
+};
+
+}  // namespace
+}  // namespace olconn97
+
+STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+  if (ppv == nullptr) return E_POINTER;
+  *ppv = nullptr;
+  if (rclsid != CLSID_cDataConnector) return CLASS_E_CLASSNOTAVAILABLE;
+  auto factory = olconn97::com::MakeObject<olconn97::DataConnectorFactory>();
+  return factory->QueryInterface(riid, ppv);
+}
+
+STDAPI DllCanUnloadNow(void) { return olconn97::com::ModuleLockCount() == 0 ? S_OK : S_FALSE; }
+
+STDAPI_(int) olconn97_reg(int argc, const char* const* argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] == nullptr ? "" : argv[i]);
+  return olconn97::registry::RunRegCommand(olconn97::Shared().services.registry(), args, std::cin,
+                                           std::cout, std::cerr);
+}

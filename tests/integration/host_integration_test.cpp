@@ -1,0 +1,150 @@
+// The suite's host, played by a test: the built library is loaded with
+// dlopen and used only through its exported entry points and interfaces.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "olconn97/olconn97.h"
+#include "test_support.h"
+
+namespace {
+
+struct Library {
+  void* handle = nullptr;
+  decltype(&DllGetClassObject) get_class_object = nullptr;
+  decltype(&DllCanUnloadNow) can_unload_now = nullptr;
+  decltype(&SysFreeString) free_string = nullptr;
+  decltype(&SysStringLen) string_length = nullptr;
+  decltype(&VariantClear) variant_clear = nullptr;
+};
+
+// Loaded once per process, as a host does; its settings and data live in a
+// temporary folder.
+const Library& Loaded() {
+  static const Library library = [] {
+    static olconn97::testing::TempDir home;
+    setenv("OLCONN97_REGISTRY_DIR", home.path().c_str(), 1);
+    setenv("XDG_DATA_HOME", home.Child("data").c_str(), 1);
+    Library lib;
+    lib.handle = dlopen(OLCONN97_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (lib.handle == nullptr) return lib;
+    lib.get_class_object =
+        reinterpret_cast<decltype(&DllGetClassObject)>(dlsym(lib.handle, "DllGetClassObject"));
+    lib.can_unload_now =
+        reinterpret_cast<decltype(&DllCanUnloadNow)>(dlsym(lib.handle, "DllCanUnloadNow"));
+    lib.free_string =
+        reinterpret_cast<decltype(&SysFreeString)>(dlsym(lib.handle, "SysFreeString"));
+    lib.string_length =
+        reinterpret_cast<decltype(&SysStringLen)>(dlsym(lib.handle, "SysStringLen"));
+    lib.variant_clear =
+        reinterpret_cast<decltype(&VariantClear)>(dlsym(lib.handle, "VariantClear"));
+    return lib;
+  }();
+  return library;
+}
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(Loaded().handle, nullptr) << dlerror();
+    ASSERT_NE(Loaded().get_class_object, nullptr);
+  }
+
+  IDispatch* CreateDriver() {
+    IClassFactory* factory = nullptr;
+    EXPECT_EQ(Loaded().get_class_object(CLSID_cDataConnector, IID_IClassFactory,
+                                        reinterpret_cast<void**>(&factory)),
+              S_OK);
+    IDispatch* driver = nullptr;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&driver)),
+              S_OK);
+    factory->Release();
+    return driver;
+  }
+
+  std::string Text(BSTR text) {
+    return text == nullptr ? "" : std::string(text, Loaded().string_length(text));
+  }
+};
+
+TEST_F(HostTest, CallsAMemberByNameAsTheHostDoes) {
+  IDispatch* driver = CreateDriver();
+  ASSERT_NE(driver, nullptr);
+
+  char name[] = "dataconnector_pimname";  // any letter case
+  LPOLESTR names[] = {name};
+  DISPID id = DISPID_UNKNOWN;
+  ASSERT_EQ(driver->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  VARIANT result;
+  result.vt = VT_EMPTY;
+  ASSERT_EQ(
+      driver->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+                     &none, &result, nullptr, nullptr),
+      S_OK);
+  EXPECT_EQ(result.vt, VT_I4);
+  EXPECT_EQ(result.lVal, 0);  // the contact store is not there: not ready
+
+  // The same object through its host interface.
+  DataConnector* typed = nullptr;
+  ASSERT_EQ(driver->QueryInterface(IID_DataConnector, reinterpret_cast<void**>(&typed)), S_OK);
+  VARIANT_BOOL installed = VARIANT_TRUE;
+  ASSERT_EQ(typed->get_DataConnector_PIMInstalled(&installed), S_OK);
+  EXPECT_EQ(installed, VARIANT_FALSE);
+  BSTR version = nullptr;
+  ASSERT_EQ(typed->get_DataConnector_Version(&version), S_OK);
+  EXPECT_EQ(Text(version), "0");
+  Loaded().free_string(version);
+  typed->Release();
+  driver->Release();
+}
+
+TEST_F(HostTest, AMemberThatIsNotThereYetSaysSo) {
+  IDispatch* driver = CreateDriver();
+  char name[] = "Dataconnector_GetContactByContactID";
+  LPOLESTR names[] = {name};
+  DISPID id = DISPID_UNKNOWN;
+  ASSERT_EQ(driver->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+  VARIANT argument;
+  argument.vt = VT_BSTR;
+  argument.bstrVal = nullptr;  // a null BSTR is the empty text
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  VARIANT result;
+  result.vt = VT_EMPTY;
+  EXCEPINFO exception{};
+  EXPECT_EQ(driver->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &exception, nullptr),
+            DISP_E_EXCEPTION);
+  EXPECT_EQ(exception.scode, E_NOTIMPL);
+  EXPECT_NE(Text(exception.bstrDescription).find("not available yet"), std::string::npos);
+  EXPECT_EQ(Text(exception.bstrSource), "olconn97");
+  Loaded().free_string(exception.bstrDescription);
+  Loaded().free_string(exception.bstrSource);
+  driver->Release();
+}
+
+TEST_F(HostTest, OnlyTheDriverClassIsCreatableAndNeverAggregated) {
+  void* object = reinterpret_cast<void*>(1);
+  EXPECT_EQ(Loaded().get_class_object(CLSID_cContact, IID_IClassFactory, &object),
+            CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(object, nullptr);
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(Loaded().get_class_object(CLSID_cDataConnector, IID_IClassFactory,
+                                      reinterpret_cast<void**>(&factory)),
+            S_OK);
+  IUnknown* outer = factory;  // any object will do as a would-be outer object
+  EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_Contact, &object), E_NOINTERFACE);
+  factory->Release();
+}
+
+TEST_F(HostTest, TheLibraryCanUnloadOnlyWhenNothingIsAlive) {
+  ASSERT_EQ(Loaded().can_unload_now(), S_OK);
+  IDispatch* driver = CreateDriver();
+  EXPECT_EQ(Loaded().can_unload_now(), S_FALSE);
+  driver->Release();
+  EXPECT_EQ(Loaded().can_unload_now(), S_OK);
+}
+
+}  // namespace

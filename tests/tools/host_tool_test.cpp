@@ -1,0 +1,77 @@
+// The reference host as an administrator uses it: one process per command.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "test_support.h"
+
+namespace olconn97::testing {
+namespace {
+
+struct ToolRun {
+  int exit_code;
+  std::string out;
+};
+
+class HostToolTest : public ::testing::Test {
+ protected:
+  // Runs the tool with its settings in a temporary folder; stderr is kept
+  // apart from stdout.
+  ToolRun Tool(const std::string& arguments) {
+    std::string command = "OLCONN97_REGISTRY_DIR='" + home_.path() + "' XDG_DATA_HOME='" +
+                          home_.Child("data") + "' XDG_CONFIG_HOME='" + home_.Child("config") +
+                          "' '" + OLCONN97_HOST_PATH + "' " + arguments + " 2>'" +
+                          home_.Child("stderr") + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    ToolRun run{-1, {}};
+    char buffer[4096];
+    size_t read;
+    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, read);
+    int status = pclose(pipe);
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+  }
+  std::string Stderr() { return ReadFile(home_.Child("stderr")); }
+
+  TempDir home_;
+};
+
+TEST_F(HostToolTest, RegAddThenQueryRoundTripsThroughAWindowsReadableFile) {
+  ToolRun add = Tool(R"(reg add 'HKCU\Software\Norvale\7316\Popup' /v Developper /d 2 /f)");
+  ASSERT_EQ(add.exit_code, 0) << Stderr();
+  ToolRun query =
+      Tool(R"(reg query 'HKEY_CURRENT_USER\Software\Norvale\7316\Popup' /v developper)");
+  ASSERT_EQ(query.exit_code, 0) << Stderr();
+  EXPECT_NE(query.out.find("Developper"), std::string::npos) << query.out;
+  EXPECT_NE(query.out.find("REG_SZ"), std::string::npos) << query.out;
+  EXPECT_NE(query.out.find("2"), std::string::npos) << query.out;
+
+  std::string file = ReadFile(home_.Child("HKCU.reg"));
+  EXPECT_EQ(file.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u) << file;
+  EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\Norvale\\7316\\Popup]\r\n"),
+            std::string::npos);
+  EXPECT_NE(file.find("\"Developper\"=\"2\"\r\n"), std::string::npos) << file;
+}
+
+TEST_F(HostToolTest, StatusReportsTheDriverAsTheHostSeesIt) {
+  ToolRun status = Tool("status --json");
+  EXPECT_EQ(status.exit_code, 1);  // not ready: the contact store is not there
+  EXPECT_EQ(status.out, "{\"PIMInstalled\":false,\"PIMName\":0,\"Version\":\"0\"}\n");
+}
+
+TEST_F(HostToolTest, BadUsageGivesAClearMessageAndANonZeroExit) {
+  ToolRun unknown = Tool("frobnicate");
+  EXPECT_EQ(unknown.exit_code, 2);
+  EXPECT_NE(Stderr().find("unknown command 'frobnicate'"), std::string::npos);
+  ToolRun bad_key = Tool(R"(reg query 'HKXX\Software')");
+  EXPECT_EQ(bad_key.exit_code, 1);
+  EXPECT_FALSE(Stderr().empty());
+  ToolRun help = Tool("status --help");
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.out.find("usage: olconn97 status"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace olconn97::testing

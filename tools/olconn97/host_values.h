@@ -1,0 +1,68 @@
+// Automation values on the host's side, freed with the library's own
+// functions (a BSTR must go back to the allocator that made it).
+#ifndef OLCONN97_TOOLS_HOST_VALUES_H_
+#define OLCONN97_TOOLS_HOST_VALUES_H_
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "driver_library.h"
+
+namespace host {
+
+class HostBstr {
+ public:
+  HostBstr() = default;
+  explicit HostBstr(std::string_view text)
+      : bstr_(Api().SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  HostBstr(const HostBstr&) = delete;
+  HostBstr& operator=(const HostBstr&) = delete;
+  ~HostBstr() { Api().SysFreeString(bstr_); }
+  BSTR get() const { return bstr_; }
+  BSTR* Receive() {
+    Api().SysFreeString(std::exchange(bstr_, nullptr));
+    return &bstr_;
+  }
+  std::string str() const {
+    return bstr_ == nullptr ? std::string() : std::string(bstr_, Api().SysStringLen(bstr_));
+  }
+
+ private:
+  BSTR bstr_ = nullptr;
+};
+
+class HostVariant {
+ public:
+  HostVariant() { Api().VariantInit(&v_); }
+  HostVariant(const HostVariant&) = delete;
+  HostVariant& operator=(const HostVariant&) = delete;
+  ~HostVariant() { Api().VariantClear(&v_); }
+  VARIANT* get() { return &v_; }
+  const VARIANT& raw() const { return v_; }
+  // The value as text, coerced by the library; empty when it cannot be.
+  std::string Text() const {
+    VARIANT text;
+    Api().VariantInit(&text);
+    std::string result;
+    if (Api().VariantChangeType(&text, &v_, 0, VT_BSTR) >= 0 && text.bstrVal != nullptr) {
+      result.assign(text.bstrVal, Api().SysStringLen(text.bstrVal));
+    }
+    Api().VariantClear(&text);
+    return result;
+  }
+
+ private:
+  VARIANT v_;
+};
+
+// "description (source)" of the last failure the library reported on this
+// thread, or the HRESULT in hexadecimal.
+std::string FailureText(HRESULT hr);
+
+// Text safe inside a JSON string.
+std::string JsonEscape(std::string_view text);
+
+}  // namespace host
+
+#endif  // OLCONN97_TOOLS_HOST_VALUES_H_

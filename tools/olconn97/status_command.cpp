@@ -1,0 +1,84 @@
+// olconn97 status: the driver's own answer to "is the PIM there?".
+#include <cstdio>
+#include <string>
+
+#include "commands.h"
+#include "host_values.h"
+
+namespace host {
+
+namespace {
+
+constexpr char kStatusHelp[] =
+    "usage: olconn97 status [--json]\n"
+    "\n"
+    "Creates the driver as the suite's host does and prints what it answers:\n"
+    "  PIMInstalled  whether the driver started (its connection to the contact store)\n"
+    "  PIMName       the PIM code (4096 when ready, else 0)\n"
+    "  Version       the contact store's version text (\"0\" when not ready)\n"
+    "\n"
+    "  --json   one JSON object on stdout\n"
+    "Exit status: 0 when the driver is ready, 1 when it is not.\n";
+
+struct DriverState {
+  bool installed = false;
+  LONG pim_name = 0;
+  std::string version;
+};
+
+bool ReadState(DataConnector* driver, DriverState* state, std::string* error) {
+  VARIANT_BOOL installed = VARIANT_FALSE;
+  HRESULT hr = driver->get_DataConnector_PIMInstalled(&installed);
+  if (SUCCEEDED(hr)) hr = driver->get_DataConnector_PIMName(&state->pim_name);
+  HostBstr version;
+  if (SUCCEEDED(hr)) hr = driver->get_DataConnector_Version(version.Receive());
+  if (FAILED(hr)) {
+    *error = FailureText(hr);
+    return false;
+  }
+  state->installed = installed != VARIANT_FALSE;
+  state->version = version.str();
+  return true;
+}
+
+}  // namespace
+
+int RunStatus(const Args& args) {
+  if (WantsHelp(args)) {
+    std::fputs(kStatusHelp, stdout);
+    return 0;
+  }
+  bool json = false;
+  for (const std::string& arg : args) {
+    if (arg == "--json") {
+      json = true;
+    } else {
+      std::fprintf(stderr, "olconn97 status: unknown option '%s'\n%s", arg.c_str(), kStatusHelp);
+      return 2;
+    }
+  }
+  std::string error;
+  DataConnector* driver = Library().CreateDriver(&error);
+  if (driver == nullptr) {
+    std::fprintf(stderr, "olconn97 status: %s\n", error.c_str());
+    return 1;
+  }
+  DriverState state;
+  bool read = ReadState(driver, &state, &error);
+  driver->Release();
+  if (!read) {
+    std::fprintf(stderr, "olconn97 status: %s\n", error.c_str());
+    return 1;
+  }
+  if (json) {
+    std::printf("{\"PIMInstalled\":%s,\"PIMName\":%d,\"Version\":\"%s\"}\n",
+                state.installed ? "true" : "false", state.pim_name,
+                JsonEscape(state.version).c_str());
+  } else {
+    std::printf("PIMInstalled: %s\nPIMName: %d\nVersion: %s\n", state.installed ? "true" : "false",
+                state.pim_name, state.version.c_str());
+  }
+  return state.installed ? 0 : 1;
+}
+
+}  // namespace host
