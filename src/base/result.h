@@ -36,7 +36,8 @@ class [[nodiscard]] Result {
     assert(ok());
     return std::get<0>(data_);
   }
-  T&& value() && {
+  // By value, so `for (auto& x : Compute().value())` cannot dangle.
+  T value() && {
     assert(ok());
     return std::get<0>(std::move(data_));
   }

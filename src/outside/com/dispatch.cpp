@@ -45,8 +45,6 @@ HRESULT NamesFromTable(const DispatchTable& table, LPOLESTR* names, UINT count, 
   return (ids[0] == DISPID_UNKNOWN || count > 1) ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
-namespace {
-
 void FillException(HRESULT hr, EXCEPINFO* exception) {
   if (exception == nullptr) return;
   *exception = EXCEPINFO{};
@@ -59,8 +57,6 @@ void FillException(HRESULT hr, EXCEPINFO* exception) {
   exception->scode = hr;
 }
 
-// The arguments of a call in natural order; fails for named arguments
-// other than the value of a property write.
 HRESULT ArrangeArguments(DISPPARAMS* params, bool put, std::vector<VARIANT*>* args) {
   if (params == nullptr || params->cArgs == 0) return put ? DISP_E_PARAMNOTFOUND : S_OK;
   if (params->rgvarg == nullptr) return E_INVALIDARG;
@@ -77,8 +73,6 @@ HRESULT ArrangeArguments(DISPPARAMS* params, bool put, std::vector<VARIANT*>* ar
   for (UINT i = params->cArgs; i > 0; --i) args->push_back(&params->rgvarg[i - 1]);
   return S_OK;
 }
-
-}  // namespace
 
 HRESULT InvokeFromTable(const DispatchTable& table, IDispatch* iface, DISPID dispid, WORD flags,
                         DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,

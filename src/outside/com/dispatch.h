@@ -60,6 +60,12 @@ HRESULT InvokeFromTable(const DispatchTable& table, IDispatch* iface, DISPID dis
                         DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                         UINT* argument_error);
 
+// The arguments of a call in natural order (for a property write: only its
+// value); fails for named arguments other than the value of a write.
+HRESULT ArrangeArguments(DISPPARAMS* params, bool put, std::vector<VARIANT*>* args);
+// Moves the thread's error information into EXCEPINFO (scode = hr).
+void FillException(HRESULT hr, EXCEPINFO* exception);
+
 // --- argument and result slots, chosen by automation type and C++ type ---
 
 HRESULT CoerceArgument(const VARIANT* from, VARTYPE vt, Variant* into);

@@ -73,7 +73,11 @@ class Object : public Primary, public Others..., public ObjectBase {
  private:
   template <typename First, typename... Rest>
   void* Find(REFIID riid) {
-    if (riid == olc_interface_id<First>::value) return static_cast<First*>(this);
+    // Bases without an identifier of their own (C++ bases of the library's
+    // object families) are reached through IUnknown and IDispatch only.
+    if constexpr (requires { olc_interface_id<First>::value; }) {
+      if (riid == olc_interface_id<First>::value) return static_cast<First*>(this);
+    }
     if constexpr (sizeof...(Rest) > 0) {
       return Find<Rest...>(riid);
     } else {

@@ -1,5 +1,7 @@
 #include "outside/shell/clock.h"
 
+#include <cmath>
+
 namespace olconn97::shell {
 
 std::tm LocalTime(WallTime time) {
@@ -27,6 +29,37 @@ std::string FormatDayMonthYearMinutes(WallTime time) { return FormatLocal(time, 
 
 std::string FormatDayMonthYearSeconds(WallTime time) {
   return FormatLocal(time, "%d/%m/%Y %H:%M:%S");
+}
+
+namespace {
+
+// Days from 1899-12-30 to 1970-01-01.
+constexpr double kUnixEpochAsDate = 25569.0;
+
+// Seconds of local wall-clock time since 1970-01-01, as if the local zone
+// were UTC (timegm of the broken-down local time).
+long long LocalSeconds(WallTime time) {
+  std::tm local = LocalTime(time);
+  return static_cast<long long>(timegm(&local));
+}
+
+}  // namespace
+
+double ToAutomationDate(WallTime time) {
+  auto sub_second = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch() %
+                                                                          std::chrono::seconds(1))
+                        .count();
+  double seconds = static_cast<double>(LocalSeconds(time)) + sub_second / 1000.0;
+  return seconds / 86400.0 + kUnixEpochAsDate;
+}
+
+WallTime FromAutomationDate(double date) {
+  double days = date - kUnixEpochAsDate;
+  auto local_seconds = static_cast<long long>(std::llround(days * 86400.0));
+  std::time_t as_utc = static_cast<std::time_t>(local_seconds);
+  std::tm local{};
+  gmtime_r(&as_utc, &local);  // the broken-down local time
+  return FromLocalTime(local);
 }
 
 }  // namespace olconn97::shell

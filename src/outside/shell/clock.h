@@ -52,6 +52,12 @@ std::string FormatDayMonthYearMinutes(WallTime time);
 // The fixed "dd/mm/yyyy hh:mm:ss" form (24-hour), whatever the locale.
 std::string FormatDayMonthYearSeconds(WallTime time);
 
+// Automation dates (DATE): days since 1899-12-30 00:00 in local wall-clock
+// time, the fraction being the time of day (dates from 1899-12-30 on; the
+// driver meets no earlier ones).
+double ToAutomationDate(WallTime time);
+WallTime FromAutomationDate(double date);
+
 }  // namespace olconn97::shell
 
 #endif  // OLCONN97_OUTSIDE_SHELL_CLOCK_H_
