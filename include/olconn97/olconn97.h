@@ -53,4 +53,9 @@ STDAPI DllCanUnloadNow(void);
  * (0 success, 1 failure or bad arguments). */
 STDAPI_(int) olconn97_reg(int argc, const char* const* argv);
 
+/* Contact store: "folders" or "show FILE-or-ENTRYID", with --store DIR and
+ * --json (argv[0] is the operation). Exit code 0 done, 1 failed, 2 bad
+ * usage. */
+STDAPI_(int) olconn97_store(int argc, const char* const* argv);
+
 #endif /* OLCONN97_OLCONN97_H_ */

@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "driver/data_connector.h"
+#include "driver/pim_connection.h"
 #include "driver/shared_state.h"
 #include "olconn97/olconn97.h"
 #include "outside/com/automation_object.h"
 #include "outside/com/object.h"
+#include "outside/pim/store_command.h"
 #include "outside/registry/reg_command.h"
 
 namespace olconn97 {
@@ -52,4 +54,16 @@ STDAPI_(int) olconn97_reg(int argc, const char* const* argv) {
   for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] == nullptr ? "" : argv[i]);
   return olconn97::registry::RunRegCommand(olconn97::Shared().services.registry(), args, std::cin,
                                            std::cout, std::cerr);
+}
+
+STDAPI_(int) olconn97_store(int argc, const char* const* argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] == nullptr ? "" : argv[i]);
+  auto open = [](const std::string& folder) {
+    olconn97::StoreLocation location = olconn97::ConfiguredStoreLocation();
+    // A folder named on the command line is the admin's to inspect, never created.
+    if (!folder.empty()) location = {folder, true};
+    return olconn97::ConnectToStore(location);
+  };
+  return olconn97::pim::RunStoreCommand(args, open, std::cout, std::cerr);
 }

@@ -73,5 +73,35 @@ TEST_F(HostToolTest, BadUsageGivesAClearMessageAndANonZeroExit) {
   EXPECT_NE(help.out.find("usage: olconn97 status"), std::string::npos);
 }
 
+TEST_F(HostToolTest, StoreViewListsFoldersAndShowsWhatTheDriverReadsFromACard) {
+  ToolRun folders = Tool("store folders --json");
+  ASSERT_EQ(folders.exit_code, 0) << Stderr();
+  EXPECT_NE(
+      folders.out.find("\"path\":\"Personal Folders/Contacts\",\"directory\":\"" +
+                       home_.Child("data") + "/olconn97/pim/Contacts\",\"kind\":\"contacts\""),
+      std::string::npos)
+      << folders.out;
+
+  std::string card = home_.Child("data") + "/olconn97/pim/Contacts/ann.vcf";
+  WriteFile(card,
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Smith\r\nN:Smith;Ann;;;\r\n"
+            "item1.TEL:+33 6 11\r\nitem1.X-ABLabel:_$!<Mobile>!$_\r\n"
+            "X-OLCONN-EMPLOYEEID;TYPE=3:42\r\nEND:VCARD\r\n");
+  ToolRun show = Tool("store show '" + card + "' --json");
+  ASSERT_EQ(show.exit_code, 0) << Stderr();
+  EXPECT_NE(show.out.find("\"LastNameAndFirstName\":\"Smith, Ann\""), std::string::npos)
+      << show.out;
+  EXPECT_NE(show.out.find("\"MobileTelephoneNumber\":\"+33 6 11\""), std::string::npos);
+  EXPECT_NE(show.out.find("{\"Name\":\"EMPLOYEEID\",\"Type\":3,\"Value\":\"42\"}"),
+            std::string::npos);
+
+  WriteFile(home_.Child("broken.vcf"), "this is no card at all\n");
+  ToolRun broken = Tool("store show '" + home_.Child("broken.vcf") + "'");
+  EXPECT_EQ(broken.exit_code, 1);
+  EXPECT_NE(Stderr().find("cannot be read as a card"), std::string::npos) << Stderr();
+  EXPECT_EQ(Tool("store show no-such-id").exit_code, 1);
+  EXPECT_EQ(Tool("store frobnicate").exit_code, 2);
+}
+
 }  // namespace
 }  // namespace olconn97::testing

@@ -21,6 +21,7 @@ constexpr char kUsage[] =
     "  demo     create the driver as the host does and show what it answers\n"
     "  status   whether the driver is ready, its PIM code and version [--json]\n"
     "  reg      read and write the driver's settings, with reg.exe's syntax\n"
+    "  store    the contact store: its folders, or one card as the driver reads it\n"
     "  help     this text\n"
     "\n"
     "'olconn97 <command> --help' describes a command.\n"
@@ -55,6 +56,12 @@ bool WantsHelp(const Args& args) {
   return false;
 }
 
+int RunStore(const Args& args) {
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  return Api().olconn97_store(static_cast<int>(argv.size()), argv.data());
+}
+
 int RunReg(const Args& args) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::fputs(kRegHelp, args.empty() ? stderr : stdout);
@@ -80,12 +87,13 @@ int main(int argc, char** argv) {
   Runner runner = command == "demo"     ? host::RunDemo
                   : command == "status" ? host::RunStatus
                   : command == "reg"    ? host::RunReg
+                  : command == "store"  ? host::RunStore
                                         : nullptr;
   if (runner == nullptr) {
     std::fprintf(stderr, "olconn97: unknown command '%s'\n\n%s", command.c_str(), host::kUsage);
     return 2;
   }
-  if (!host::WantsHelp(args) && !host::Library().ok()) {
+  if ((command == "store" || !host::WantsHelp(args)) && !host::Library().ok()) {
     std::fprintf(stderr, "olconn97: cannot load the driver library: %s\n",
                  host::Library().error().c_str());
     return 1;

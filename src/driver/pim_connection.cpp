@@ -1,0 +1,31 @@
+#include "driver/pim_connection.h"
+
+#include "base/strings.h"
+#include "driver/data_paths.h"
+#include "driver/settings.h"
+#include "driver/shared_state.h"
+#include "outside/shell/shell.h"
+
+namespace olconn97 {
+
+StoreLocation ConfiguredStoreLocation() {
+  std::string configured(TrimBlanks(RegReadString(Hive::kCurrentUser, kOutlook98Key, "PimStore")));
+  if (!configured.empty()) return {configured, true};
+  Result<std::string> data = Shared().services.shell().UserDataFolder();
+  // Without a data folder the store cannot live anywhere of the user's.
+  return {data.ok() ? data.value() + "/olconn97/pim" : std::string(), false};
+}
+
+Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& location) {
+  pim::ApplicationOptions options;
+  options.store_folder = location.folder;
+  options.create_store = !location.configured;
+  options.sendmail_command = [] {
+    return std::string(
+        TrimBlanks(RegReadString(Hive::kCurrentUser, kOutlook98Key, "SendmailCommand")));
+  };
+  options.report = [](std::string_view line) { DebugOutput(line); };
+  return pim::Application::Create(std::move(options));
+}
+
+}  // namespace olconn97

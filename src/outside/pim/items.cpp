@@ -1,0 +1,136 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "base/strings.h"
+#include "outside/pim/filter.h"
+#include "outside/pim/item_classes.h"
+#include "outside/pim/objects.h"
+#include "outside/pim/store_files.h"
+#include "outside/pim/windows.h"
+
+namespace olconn97::pim {
+
+namespace {
+
+Status BadIndex() {
+  return Status::InvalidArgument("Array index out of bounds").WithNumber(DISP_E_BADINDEX);
+}
+
+Result<shell::WallTime> ModificationTime(const std::string& path) {
+  struct stat status;
+  if (lstat(path.c_str(), &status) != 0) return Status::FromErrno(errno, "cannot read " + path);
+  auto since_epoch = std::chrono::seconds(status.st_mtim.tv_sec) +
+                     std::chrono::nanoseconds(status.st_mtim.tv_nsec);
+  return shell::WallTime(std::chrono::duration_cast<shell::WallTime::duration>(since_epoch));
+}
+
+}  // namespace
+
+Items::Items(Context context, FolderRecord folder, std::vector<std::string> files)
+    : context_(std::move(context)), folder_(std::move(folder)), files_(std::move(files)) {}
+
+Result<com::ComPtr<pim::Item>> Items::Item(int32_t index) const {
+  if (index < 1 || index > Count()) return BadIndex();
+  return LoadItem(context_, ItemLocation{folder_, files_[static_cast<size_t>(index - 1)]});
+}
+
+Result<com::ComPtr<pim::Item>> Items::Add(int kind) const {
+  return NewItem(context_, folder_, kind);
+}
+
+Result<com::ComPtr<Items>> Items::Restrict(std::string_view filter_text) const {
+  OLC_ASSIGN_OR_RETURN(Filter filter, ParseFilter(filter_text));
+  if (!EqualsIgnoreCase(filter.property, "LastModificationTime")) {
+    return Status::InvalidArgument("Restrict filters on [LastModificationTime] only: " +
+                                   std::string(filter_text));
+  }
+  OLC_ASSIGN_OR_RETURN(shell::WallTime bound, ParseFilterTime(filter.value));
+  std::vector<std::string> kept;
+  for (const std::string& file : files_) {
+    Result<shell::WallTime> modified =
+        ModificationTime(context_.store->PathOf(ItemLocation{folder_, file}));
+    if (modified.ok() && Compare(modified.value(), filter.comparison, bound)) kept.push_back(file);
+  }
+  return com::MakeObject<Items>(context_, folder_, std::move(kept));
+}
+
+Result<com::ComPtr<pim::Item>> Items::Find(std::string_view filter_text) const {
+  OLC_ASSIGN_OR_RETURN(Filter filter, ParseFilter(filter_text));
+  if (filter.comparison != Comparison::kEqual) {
+    return Status::InvalidArgument("Find compares a user property with \"=\": " +
+                                   std::string(filter_text));
+  }
+  for (int32_t index = 1; index <= Count(); ++index) {
+    Result<com::ComPtr<pim::Item>> item = Item(index);
+    if (!item.ok()) continue;  // an unreadable item matches nothing
+    ContactItem* contact = item.value()->AsContact();
+    if (contact != nullptr && contact->UserPropertyEquals(filter.property, filter.value)) {
+      return item;
+    }
+  }
+  return com::ComPtr<pim::Item>();
+}
+
+std::string Item::EntryID() const {
+  return saved() ? context_.store->ItemEntryId(location_) : std::string();
+}
+
+std::string Item::path() const {
+  return saved() ? context_.store->PathOf(location_) : std::string();
+}
+
+Status Item::Delete() {
+  if (!saved()) return Status::Failed("the item was never saved");
+  Result<FolderRecord> deleted_items = context_.store->DefaultFolder(kFolderDeletedItems);
+  if (!deleted_items.ok() || deleted_items.value().key == location_.folder.key) {
+    OLC_RETURN_IF_ERROR(context_.store->RemoveItem(location_));
+    location_.file.clear();
+    return Status::Ok();
+  }
+  OLC_ASSIGN_OR_RETURN(location_, context_.store->MoveItem(location_, deleted_items.value()));
+  return Status::Ok();
+}
+
+com::ComPtr<Inspector> Item::GetInspector() {
+  if (std::shared_ptr<Session> session = context_.session.lock()) {
+    for (const com::ComPtr<Inspector>& open : session->open_inspectors) {
+      if (open->CurrentItem().get() == this) return open;  // one window per item
+      if (saved() && open->CurrentItem()->EntryID() == EntryID()) return open;
+    }
+  }
+  return com::MakeObject<Inspector>(com::ComPtr<pim::Item>(this));
+}
+
+com::ComPtr<MAPIFolder> Item::ParentFolder() const {
+  Result<FolderRecord> folder = context_.store->Refresh(location_.folder);
+  return com::MakeObject<MAPIFolder>(context_, folder.value_or(location_.folder));
+}
+
+Result<shell::WallTime> Item::LastModificationTime() const {
+  if (!saved()) return Status::Failed("the item was never saved");
+  return ModificationTime(path());
+}
+
+Status Item::WriteFile(std::string_view bytes, std::string_view stem, std::string_view extension) {
+  if (!saved()) {
+    location_.file = context_.store->NewItemFileName(location_.folder, stem, extension);
+  }
+  return context_.store->WriteItem(location_, bytes);
+}
+
+Result<com::ComPtr<Item>> LoadItem(const Context& context, const ItemLocation& location) {
+  std::string path = context.store->PathOf(location);
+  Result<std::string> bytes = ReadItemFile(path);
+  Result<com::ComPtr<Item>> item = bytes.ok() ? ItemFromFile(context, location, bytes.value())
+                                              : Result<com::ComPtr<Item>>(bytes.status());
+  if (!item.ok()) {
+    if (std::shared_ptr<Session> session = context.session.lock()) {
+      session->ReportOnce(path, item.status().description());
+    }
+  }
+  return item;
+}
+
+}  // namespace olconn97::pim

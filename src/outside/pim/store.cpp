@@ -1,0 +1,412 @@
+#include "outside/pim/store.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "base/strings.h"
+#include "outside/pim/entry_id.h"
+#include "outside/pim/store_files.h"
+
+namespace olconn97::pim {
+
+namespace {
+
+constexpr char kTopFolderDefaultName[] = "Personal Folders";
+
+struct DefaultFolderSpec {
+  int code;
+  const char* name;
+  FolderKind kind;
+};
+
+constexpr DefaultFolderSpec kDefaultFolders[] = {
+    {kFolderInbox, "Inbox", FolderKind::kMail},
+    {kFolderContacts, "Contacts", FolderKind::kContacts},
+    {kFolderJournal, "Journal", FolderKind::kJournal},
+    {kFolderOutbox, "Outbox", FolderKind::kMail},
+    {kFolderSentMail, "Sent Items", FolderKind::kMail},
+    {kFolderDeletedItems, "Deleted Items", FolderKind::kMail},
+    {kFolderDrafts, "Drafts", FolderKind::kMail},
+};
+
+std::string JoinRelative(const std::string& parent, std::string_view name) {
+  return parent.empty() ? std::string(name) : parent + "/" + std::string(name);
+}
+
+// A directory name for a display name: no "/", no control character, not
+// hidden.
+std::string DirectoryNameFor(std::string_view name) {
+  std::string safe;
+  for (char c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    safe += (c == '/' || u < 0x20) ? '-' : c;
+  }
+  safe = std::string(TrimBlanks(safe));
+  if (safe.empty() || safe == "." || safe == "..") safe = "Folder";
+  if (safe.front() == '.') safe.front() = '_';
+  if (safe.size() > 200) safe.resize(200);
+  return safe;
+}
+
+}  // namespace
+
+std::string NewIdentity() {
+  unsigned char bytes[16];
+  size_t got = 0;
+  while (got < sizeof bytes) {
+    ssize_t n = getrandom(bytes + got, sizeof bytes - got, 0);
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  static std::atomic<unsigned> fallback{0};
+  if (got < sizeof bytes) {  // no entropy source: still unique in this process
+    unsigned long long seed = static_cast<unsigned long long>(getpid()) * 1000003u + fallback++;
+    for (size_t i = got; i < sizeof bytes; ++i)
+      bytes[i] = static_cast<unsigned char>(seed >> (i % 8));
+  }
+  char text[33];
+  for (size_t i = 0; i < sizeof bytes; ++i) std::snprintf(text + 2 * i, 3, "%02X", bytes[i]);
+  return std::string(text, 32);
+}
+
+bool IsPlainName(std::string_view name) {
+  if (name.empty() || name.size() > 255 || name == "." || name == "..") return false;
+  if (name.front() == '.') return false;
+  for (char c : name) {
+    if (c == '/' || static_cast<unsigned char>(c) < 0x20) return false;
+  }
+  return true;
+}
+
+Store::Store(std::string root, std::string store_id)
+    : root_(std::move(root)), store_id_(std::move(store_id)) {}
+
+Result<std::shared_ptr<Store>> Store::Open(const std::string& root_in, bool create) {
+  std::string root = root_in;
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+  if (root.empty()) return Status::Unavailable("no contact store folder is configured");
+  if (!IsDirectory(root)) {
+    if (!create) {
+      return Status::Unavailable("the contact store " + root +
+                                 " does not exist or is not a folder");
+    }
+    OLC_RETURN_IF_ERROR(MakeDirectories(root));
+  }
+  if (access(root.c_str(), R_OK | X_OK) != 0) {
+    return Status::Unavailable("the contact store " + root + " cannot be read");
+  }
+  OLC_ASSIGN_OR_RETURN(std::string store_id, ReadOrCreateStoreId(root));
+  std::shared_ptr<Store> store(new Store(root, std::move(store_id)));
+  // A store we may not write to still opens; it just keeps what it has.
+  if (access(root.c_str(), W_OK) == 0) OLC_RETURN_IF_ERROR(store->EnsureDefaultFolders());
+  return store;
+}
+
+Status Store::EnsureDefaultFolders() {
+  OLC_ASSIGN_OR_RETURN(std::vector<FolderRecord> top_folders, Subfolders(Top()));
+  for (const DefaultFolderSpec& wanted : kDefaultFolders) {
+    bool present = std::any_of(top_folders.begin(), top_folders.end(),
+                               [&](const FolderRecord& f) { return f.default_code == wanted.code; });
+    if (present) continue;
+    std::string relative = DirectoryNameFor(wanted.name);
+    FolderMarker marker{NewIdentity(), wanted.kind, wanted.name, wanted.code};
+    if (!IsDirectory(root_ + "/" + relative)) {
+      OLC_RETURN_IF_ERROR(MakeDirectory(root_ + "/" + relative));
+    } else if (ReadFolderMarker(root_ + "/" + relative).ok()) {
+      continue;  // a folder of that name is someone else's: leave it alone
+    }
+    OLC_RETURN_IF_ERROR(WriteFolderMarker(root_ + "/" + relative, marker));
+  }
+  return Status::Ok();
+}
+
+std::string Store::PathOf(const FolderRecord& folder) const {
+  return folder.relative.empty() ? root_ : root_ + "/" + folder.relative;
+}
+
+std::string Store::PathOf(const ItemLocation& item) const {
+  return PathOf(item.folder) + "/" + item.file;
+}
+
+FolderRecord Store::Top() const {
+  FolderRecord top;
+  top.key = "top";
+  top.name = ReadStoreName(root_).value_or(kTopFolderDefaultName);
+  top.kind = FolderKind::kMail;
+  return top;
+}
+
+Result<FolderRecord> Store::ReadFolder(const std::string& relative) const {
+  if (relative.empty()) return Top();
+  std::string path = root_ + "/" + relative;
+  if (!IsDirectory(path)) return Status::NotFound("the folder " + relative + " does not exist");
+  FolderRecord record;
+  record.relative = relative;
+  Result<FolderMarker> marker = ReadFolderMarker(path);
+  if (marker.ok()) {
+    record.key = marker.value().id;
+    record.name = marker.value().name;
+    record.kind = marker.value().kind;
+    record.default_code = marker.value().default_code;
+    record.marked = true;
+  } else {
+    record.key = "p:" + relative;
+    record.kind = ClassifyUnmarkedFolder(path);
+    record.name = ReadDisplayName(path).value_or("");
+  }
+  if (record.name.empty()) record.name = relative.substr(relative.rfind('/') + 1);
+  return record;
+}
+
+Result<std::vector<FolderRecord>> Store::Subfolders(const FolderRecord& folder) const {
+  OLC_ASSIGN_OR_RETURN(std::vector<std::string> names,
+                       ListEntries(PathOf(folder), EntryType::kDirectory));
+  std::vector<FolderRecord> folders;
+  for (const std::string& name : names) {
+    if (!IsPlainName(name)) continue;
+    Result<FolderRecord> child = ReadFolder(JoinRelative(folder.relative, name));
+    if (child.ok()) folders.push_back(std::move(child).value());
+  }
+  std::sort(folders.begin(), folders.end(), [](const FolderRecord& a, const FolderRecord& b) {
+    std::string la = ToLowerAscii(a.name);
+    std::string lb = ToLowerAscii(b.name);
+    return la != lb ? la < lb : a.relative < b.relative;
+  });
+  return folders;
+}
+
+Result<FolderRecord> Store::ParentOf(const FolderRecord& folder) const {
+  if (folder.is_top()) return Status::NotFound("the top folder has no parent folder");
+  size_t slash = folder.relative.rfind('/');
+  return ReadFolder(slash == std::string::npos ? std::string() : folder.relative.substr(0, slash));
+}
+
+Result<FolderRecord> Store::DefaultFolder(int code) const {
+  OLC_ASSIGN_OR_RETURN(std::vector<FolderRecord> top_folders, Subfolders(Top()));
+  for (const FolderRecord& folder : top_folders) {
+    if (folder.default_code == code) return folder;
+  }
+  return Status::NotFound("the store has no default folder " + std::to_string(code));
+}
+
+Result<FolderRecord> Store::Refresh(const FolderRecord& folder) const {
+  if (!folder.marked) return ReadFolder(folder.relative);
+  Result<FolderRecord> here = ReadFolder(folder.relative);
+  if (here.ok() && here.value().key == folder.key) return here;
+  return FindByKey(folder.key);  // renamed or moved meanwhile
+}
+
+Result<FolderRecord> Store::CreateFolder(const FolderRecord& parent, std::string_view name_in,
+                                         FolderKind kind) {
+  std::string name(TrimBlanks(name_in));
+  if (name.empty()) return Status::InvalidArgument("a folder needs a name");
+  OLC_ASSIGN_OR_RETURN(std::vector<FolderRecord> siblings, Subfolders(parent));
+  for (const FolderRecord& sibling : siblings) {
+    if (EqualsIgnoreCase(sibling.name, name)) {
+      return Status::Error(Code::kAlreadyExists, "a folder named " + name + " exists already");
+    }
+  }
+  std::string base = DirectoryNameFor(name);
+  std::string relative = JoinRelative(parent.relative, base);
+  for (int n = 2; IsDirectory(root_ + "/" + relative) || PathExists(root_ + "/" + relative); ++n) {
+    relative = JoinRelative(parent.relative, base + " (" + std::to_string(n) + ")");
+  }
+  OLC_RETURN_IF_ERROR(MakeDirectory(root_ + "/" + relative));
+  OLC_RETURN_IF_ERROR(
+      WriteFolderMarker(root_ + "/" + relative, FolderMarker{NewIdentity(), kind, name, 0}));
+  return ReadFolder(relative);
+}
+
+Status Store::RenameFolder(const FolderRecord& folder, std::string_view name_in,
+                           FolderRecord* renamed) {
+  std::string name(TrimBlanks(name_in));
+  if (name.empty()) return Status::InvalidArgument("a folder needs a name");
+  if (folder.is_top()) {
+    OLC_RETURN_IF_ERROR(WriteStoreName(root_, store_id_, name));
+    *renamed = Top();
+    return Status::Ok();
+  }
+  OLC_ASSIGN_OR_RETURN(FolderRecord parent, ParentOf(folder));
+  OLC_ASSIGN_OR_RETURN(std::vector<FolderRecord> siblings, Subfolders(parent));
+  for (const FolderRecord& sibling : siblings) {
+    if (sibling.key != folder.key && EqualsIgnoreCase(sibling.name, name)) {
+      return Status::Error(Code::kAlreadyExists, "a folder named " + name + " exists already");
+    }
+  }
+  if (!folder.marked) {
+    // A synced address book: its display name is its "displayname" file;
+    // the directory keeps its name so the folder keeps its identity.
+    OLC_RETURN_IF_ERROR(WriteDisplayName(PathOf(folder), name));
+    OLC_ASSIGN_OR_RETURN(*renamed, ReadFolder(folder.relative));
+    return Status::Ok();
+  }
+  OLC_ASSIGN_OR_RETURN(FolderMarker marker, ReadFolderMarker(PathOf(folder)));
+  marker.name = name;
+  OLC_RETURN_IF_ERROR(WriteFolderMarker(PathOf(folder), marker));
+  std::string relative = JoinRelative(parent.relative, DirectoryNameFor(name));
+  if (relative != folder.relative && !PathExists(root_ + "/" + relative)) {
+    if (std::rename(PathOf(folder).c_str(), (root_ + "/" + relative).c_str()) != 0) {
+      relative = folder.relative;  // the name changed; the directory keeps its old one
+    }
+  } else {
+    relative = folder.relative;
+  }
+  {
+    std::lock_guard<std::mutex> lock(index_mutex_);
+    marked_index_[folder.key] = relative;
+  }
+  OLC_ASSIGN_OR_RETURN(*renamed, ReadFolder(relative));
+  return Status::Ok();
+}
+
+Result<std::vector<std::string>> Store::ItemFiles(const FolderRecord& folder) const {
+  OLC_ASSIGN_OR_RETURN(std::vector<std::string> names,
+                       ListEntries(PathOf(folder), EntryType::kFile));
+  std::vector<std::string> items;
+  for (std::string& name : names) {
+    if (IsPlainName(name) && ItemKindOfFile(name) != ItemFileKind::kNone)
+      items.push_back(std::move(name));
+  }
+  std::sort(items.begin(), items.end());
+  return items;
+}
+
+std::string Store::FolderEntryId(const FolderRecord& folder) const {
+  return EncodeEntryId({store_id_, folder.key, {}});
+}
+
+std::string Store::ItemEntryId(const ItemLocation& item) const {
+  return EncodeEntryId({store_id_, item.folder.key, item.file});
+}
+
+Result<FolderRecord> Store::FolderFromId(std::string_view entry_id,
+                                         std::string_view store_id) const {
+  OLC_ASSIGN_OR_RETURN(EntryIdParts parts, DecodeEntryId(entry_id));
+  if (parts.store_id != store_id_ || (!store_id.empty() && store_id != store_id_)) {
+    return Status::NotFound("the entry ID belongs to another store");
+  }
+  if (!parts.file.empty()) return Status::NotFound("the entry ID names an item, not a folder");
+  return FindByKey(parts.folder_key);
+}
+
+Result<ItemLocation> Store::ItemFromId(std::string_view entry_id, std::string_view store_id) const {
+  OLC_ASSIGN_OR_RETURN(EntryIdParts parts, DecodeEntryId(entry_id));
+  if (parts.store_id != store_id_ || (!store_id.empty() && store_id != store_id_)) {
+    return Status::NotFound("the entry ID belongs to another store");
+  }
+  if (!IsPlainName(parts.file) || ItemKindOfFile(parts.file) == ItemFileKind::kNone) {
+    return Status::NotFound("the entry ID names no item");
+  }
+  OLC_ASSIGN_OR_RETURN(FolderRecord folder, FindByKey(parts.folder_key));
+  ItemLocation item{std::move(folder), std::move(parts.file)};
+  if (!IsRegularFile(PathOf(item))) return Status::NotFound("the item does not exist (any more)");
+  return item;
+}
+
+Result<FolderRecord> Store::FindByKey(std::string_view key) const {
+  if (key == "top") return Top();
+  if (key.starts_with("p:")) {
+    std::string relative(key.substr(2));
+    for (std::string_view part : Split(relative, '/')) {
+      if (!IsPlainName(part)) return Status::NotFound("the entry ID names no folder");
+    }
+    // Every step must be a real directory inside the store, never a link.
+    std::string walked;
+    for (std::string_view part : Split(relative, '/')) {
+      walked = JoinRelative(walked, part);
+      if (!IsDirectory(root_ + "/" + walked)) return Status::NotFound("the folder does not exist");
+    }
+    Result<FolderRecord> folder = ReadFolder(relative);
+    if (!folder.ok() || folder.value().key != key)
+      return Status::NotFound("the folder does not exist");
+    return folder;
+  }
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    std::string relative;
+    {
+      std::lock_guard<std::mutex> lock(index_mutex_);
+      auto it = marked_index_.find(std::string(key));
+      if (it != marked_index_.end()) relative = it->second;
+    }
+    if (!relative.empty()) {
+      Result<FolderRecord> folder = ReadFolder(relative);
+      if (folder.ok() && folder.value().key == key) return folder;
+    }
+    if (attempt == 0) IndexTree();
+  }
+  return Status::NotFound("the entry ID names no folder of this store");
+}
+
+void Store::IndexTree() const {
+  std::map<std::string, std::string> index;
+  std::vector<std::string> pending{""};
+  while (!pending.empty()) {
+    std::string relative = std::move(pending.back());
+    pending.pop_back();
+    Result<std::vector<std::string>> names =
+        ListEntries(relative.empty() ? root_ : root_ + "/" + relative, EntryType::kDirectory);
+    if (!names.ok()) continue;
+    for (const std::string& name : names.value()) {
+      if (!IsPlainName(name)) continue;
+      std::string child = JoinRelative(relative, name);
+      Result<FolderMarker> marker = ReadFolderMarker(root_ + "/" + child);
+      if (marker.ok()) index.emplace(marker.value().id, child);
+      pending.push_back(child);
+    }
+  }
+  std::lock_guard<std::mutex> lock(index_mutex_);
+  marked_index_ = std::move(index);
+}
+
+Status Store::WriteItem(const ItemLocation& item, std::string_view bytes) const {
+  if (!IsPlainName(item.file))
+    return Status::InvalidArgument("not a plain file name: " + item.file);
+  return WriteFileAtomically(PathOf(item), bytes);
+}
+
+std::string Store::NewItemFileName(const FolderRecord& folder, std::string_view stem,
+                                   std::string_view extension) const {
+  std::string safe;
+  for (char c : stem) {
+    bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                c == '-' || c == '_';
+    safe += keep ? c : '_';
+  }
+  if (safe.empty() || safe.size() > 120) safe = NewIdentity();
+  std::string name = safe + std::string(extension);
+  for (int n = 2; PathExists(PathOf(folder) + "/" + name); ++n) {
+    name = safe + "-" + std::to_string(n) + std::string(extension);
+  }
+  return name;
+}
+
+Result<ItemLocation> Store::MoveItem(const ItemLocation& item, const FolderRecord& target) const {
+  std::string file = item.file;
+  if (PathExists(PathOf(target) + "/" + file)) {
+    size_t dot = file.rfind('.');
+    file = NewItemFileName(target, file.substr(0, dot), file.substr(dot));
+  }
+  ItemLocation moved{target, file};
+  if (std::rename(PathOf(item).c_str(), PathOf(moved).c_str()) != 0) {
+    return Status::FromErrno(errno, "cannot move " + item.file);
+  }
+  return moved;
+}
+
+Status Store::RemoveItem(const ItemLocation& item) const {
+  if (unlink(PathOf(item).c_str()) != 0)
+    return Status::FromErrno(errno, "cannot delete " + item.file);
+  return Status::Ok();
+}
+
+}  // namespace olconn97::pim

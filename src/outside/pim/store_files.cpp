@@ -1,0 +1,252 @@
+#include "outside/pim/store_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "base/strings.h"
+
+namespace olconn97::pim {
+
+namespace {
+
+constexpr size_t kMaxMarkerSize = 4096;
+
+bool LstatIs(const std::string& path, mode_t type) {
+  struct stat status;
+  return lstat(path.c_str(), &status) == 0 && (status.st_mode & S_IFMT) == type;
+}
+
+Result<std::string> ReadSmallFile(const std::string& path, size_t limit) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return Status::FromErrno(errno, "cannot read " + path);
+  struct stat status;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(fd);
+    return Status::NotFound(path + " is not a file");
+  }
+  if (static_cast<size_t>(status.st_size) > limit) {
+    close(fd);
+    return Status::Error(Code::kInvalidArgument,
+                         path + " is larger than " + std::to_string(limit >> 20) + " MB");
+  }
+  std::string content;
+  content.resize(static_cast<size_t>(status.st_size));
+  size_t done = 0;
+  while (done < content.size()) {
+    ssize_t n = read(fd, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  close(fd);
+  content.resize(done);
+  return content;
+}
+
+std::string KindName(FolderKind kind) {
+  switch (kind) {
+    case FolderKind::kContacts:
+      return "contacts";
+    case FolderKind::kJournal:
+      return "journal";
+    case FolderKind::kMail:
+      break;
+  }
+  return "mail";
+}
+
+std::string MarkerValue(std::string_view content, std::string_view key) {
+  for (std::string_view line : Split(content, '\n')) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    size_t equals = line.find('=');
+    if (equals != std::string_view::npos && TrimBlanks(line.substr(0, equals)) == key) {
+      return std::string(TrimBlanks(line.substr(equals + 1)));
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+bool IsDirectory(const std::string& path) { return LstatIs(path, S_IFDIR); }
+bool IsRegularFile(const std::string& path) { return LstatIs(path, S_IFREG); }
+
+bool PathExists(const std::string& path) {
+  struct stat status;
+  return lstat(path.c_str(), &status) == 0;
+}
+
+Status MakeDirectory(const std::string& path) {
+  if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+    return Status::FromErrno(errno, "cannot create the folder " + path);
+  }
+  return Status::Ok();
+}
+
+Status MakeDirectories(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    std::string prefix = path.substr(0, slash);
+    if (!IsDirectory(prefix)) OLC_RETURN_IF_ERROR(MakeDirectory(prefix));
+  }
+  return MakeDirectory(path);
+}
+
+Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryType type) {
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+  if (!dir) return Status::FromErrno(errno, "cannot list " + folder);
+  std::vector<std::string> names;
+  while (struct dirent* entry = readdir(dir.get())) {
+    std::string name = entry->d_name;
+    if (name.empty() || name[0] == '.') continue;
+    unsigned char d_type = entry->d_type;
+    if (d_type == DT_UNKNOWN) {
+      struct stat status;
+      if (lstat((folder + "/" + name).c_str(), &status) != 0) continue;
+      d_type = S_ISDIR(status.st_mode) ? DT_DIR : S_ISREG(status.st_mode) ? DT_REG : DT_LNK;
+    }
+    if ((type == EntryType::kDirectory && d_type == DT_DIR) ||
+        (type == EntryType::kFile && d_type == DT_REG)) {
+      names.push_back(std::move(name));
+    }
+  }
+  return names;
+}
+
+Result<std::string> ReadItemFile(const std::string& path) {
+  return ReadSmallFile(path, kMaxItemFileSize);
+}
+
+Status WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  static std::atomic<unsigned> counter{0};
+  size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  std::string temporary = folder + "/." + path.substr(slash + 1) + ".tmp-" +
+                          std::to_string(getpid()) + "-" + std::to_string(counter++);
+  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return Status::FromErrno(errno, "cannot write " + path);
+  size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  int saved = errno;
+  ok = ok && fsync(fd) == 0;
+  if (!ok) saved = errno;
+  close(fd);
+  if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) {
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      fsync(dir);
+      close(dir);
+    }
+    return Status::Ok();
+  }
+  if (ok) saved = errno;
+  unlink(temporary.c_str());
+  return Status::FromErrno(saved, "cannot write " + path);
+}
+
+Result<FolderMarker> ReadFolderMarker(const std::string& folder_path) {
+  OLC_ASSIGN_OR_RETURN(std::string content,
+                       ReadSmallFile(folder_path + "/" + kFolderMarker, kMaxMarkerSize));
+  FolderMarker marker;
+  marker.id = MarkerValue(content, "id");
+  if (marker.id.empty()) return Status::Corrupt(folder_path + ": the folder marker has no id");
+  std::string kind = MarkerValue(content, "kind");
+  marker.kind = kind == "contacts"  ? FolderKind::kContacts
+                : kind == "journal" ? FolderKind::kJournal
+                                    : FolderKind::kMail;
+  marker.name = MarkerValue(content, "name");
+  marker.default_code = static_cast<int>(LeadingNumber(MarkerValue(content, "default")));
+  return marker;
+}
+
+Status WriteFolderMarker(const std::string& folder_path, const FolderMarker& marker) {
+  std::string content = "id=" + marker.id + "\nkind=" + KindName(marker.kind) +
+                        "\nname=" + ReplaceAll(marker.name, "\n", " ") + "\n";
+  if (marker.default_code != 0) content += "default=" + std::to_string(marker.default_code) + "\n";
+  return WriteFileAtomically(folder_path + "/" + kFolderMarker, content);
+}
+
+Result<std::string> ReadOrCreateStoreId(const std::string& root) {
+  Result<std::string> content = ReadSmallFile(root + "/" + kStoreMarker, kMaxMarkerSize);
+  if (content.ok()) {
+    std::string id = MarkerValue(content.value(), "id");
+    if (!id.empty()) return id;
+  }
+  std::string id = NewIdentity();
+  Status written = WriteFileAtomically(root + "/" + kStoreMarker, "id=" + id + "\n");
+  if (written.ok()) return id;
+  // A store we cannot write to: an identity from its place, stable as long
+  // as the store stays where it is.
+  unsigned long long hash = 1469598103934665603ull;
+  for (char c : root) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  char text[40];
+  std::snprintf(text, sizeof text, "%016llX%016llX", hash, hash ^ 0x5A5A5A5A5A5A5A5Aull);
+  return std::string(text);
+}
+
+Result<std::string> ReadStoreName(const std::string& root) {
+  OLC_ASSIGN_OR_RETURN(std::string content,
+                       ReadSmallFile(root + "/" + kStoreMarker, kMaxMarkerSize));
+  std::string name = MarkerValue(content, "name");
+  if (name.empty()) return Status::NotFound("the store has no name of its own");
+  return name;
+}
+
+Status WriteStoreName(const std::string& root, const std::string& store_id,
+                      const std::string& name) {
+  return WriteFileAtomically(root + "/" + kStoreMarker,
+                             "id=" + store_id + "\nname=" + ReplaceAll(name, "\n", " ") + "\n");
+}
+
+FolderKind ClassifyUnmarkedFolder(const std::string& folder_path) {
+  if (IsRegularFile(folder_path + "/displayname")) return FolderKind::kContacts;
+  Result<std::vector<std::string>> files = ListEntries(folder_path, EntryType::kFile);
+  if (!files.ok()) return FolderKind::kMail;
+  bool journal = false;
+  for (const std::string& file : files.value()) {
+    ItemFileKind kind = ItemKindOfFile(file);
+    if (kind == ItemFileKind::kContact) return FolderKind::kContacts;
+    journal = journal || kind == ItemFileKind::kJournal;
+  }
+  return journal ? FolderKind::kJournal : FolderKind::kMail;
+}
+
+Result<std::string> ReadDisplayName(const std::string& folder_path) {
+  OLC_ASSIGN_OR_RETURN(std::string content,
+                       ReadSmallFile(folder_path + "/displayname", kMaxMarkerSize));
+  std::string_view text = content;
+  while (!text.empty() && std::strchr(" \t\r\n", text.front()) != nullptr) text.remove_prefix(1);
+  while (!text.empty() && std::strchr(" \t\r\n", text.back()) != nullptr) text.remove_suffix(1);
+  if (text.empty()) return Status::NotFound("the display name is empty");
+  return std::string(text);
+}
+
+Status WriteDisplayName(const std::string& folder_path, const std::string& name) {
+  return WriteFileAtomically(folder_path + "/displayname", name);  // no final newline, as synced
+}
+
+ItemFileKind ItemKindOfFile(std::string_view file_name) {
+  size_t dot = file_name.rfind('.');
+  if (dot == std::string_view::npos) return ItemFileKind::kNone;
+  std::string extension = ToLowerAscii(file_name.substr(dot));
+  if (extension == ".vcf") return ItemFileKind::kContact;
+  if (extension == ".ics") return ItemFileKind::kJournal;
+  if (extension == ".eml") return ItemFileKind::kMail;
+  return ItemFileKind::kNone;
+}
+
+}  // namespace olconn97::pim

@@ -1,0 +1,57 @@
+// The store's file system work: folders, markers, item files. Nothing here
+// follows a symbolic link: a link inside the store is neither a folder nor
+// an item, so nothing outside the store is ever reached through it.
+#ifndef OLCONN97_OUTSIDE_PIM_STORE_FILES_H_
+#define OLCONN97_OUTSIDE_PIM_STORE_FILES_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/result.h"
+#include "outside/pim/store.h"
+
+namespace olconn97::pim {
+
+bool IsDirectory(const std::string& path);    // a real directory, not a link
+bool IsRegularFile(const std::string& path);  // a real file, not a link
+bool PathExists(const std::string& path);     // anything, links included
+Status MakeDirectory(const std::string& path);
+Status MakeDirectories(const std::string& path);
+
+enum class EntryType { kDirectory, kFile };
+// Names of the real directories (or files) in a folder, unsorted.
+Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryType type);
+
+// The largest item file the store reads.
+inline constexpr size_t kMaxItemFileSize = 64u << 20;
+Result<std::string> ReadItemFile(const std::string& path);
+// Temporary file in the same folder, fsync, rename, fsync of the folder.
+Status WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+struct FolderMarker {
+  std::string id;
+  FolderKind kind = FolderKind::kMail;
+  std::string name;
+  int default_code = 0;
+};
+Result<FolderMarker> ReadFolderMarker(const std::string& folder_path);
+Status WriteFolderMarker(const std::string& folder_path, const FolderMarker& marker);
+
+Result<std::string> ReadOrCreateStoreId(const std::string& root);
+Result<std::string> ReadStoreName(const std::string& root);
+Status WriteStoreName(const std::string& root, const std::string& store_id,
+                      const std::string& name);
+
+// The kind of a folder without marker, from what it holds.
+FolderKind ClassifyUnmarkedFolder(const std::string& folder_path);
+// A synced address book's "displayname" file, trimmed; kNotFound without one.
+Result<std::string> ReadDisplayName(const std::string& folder_path);
+Status WriteDisplayName(const std::string& folder_path, const std::string& name);
+
+enum class ItemFileKind { kNone, kContact, kJournal, kMail };
+ItemFileKind ItemKindOfFile(std::string_view file_name);
+
+}  // namespace olconn97::pim
+
+#endif  // OLCONN97_OUTSIDE_PIM_STORE_FILES_H_

@@ -1,0 +1,312 @@
+// The store's object model as the driver uses it: contacts written and found
+// again, the codes and 1-based collections, the filters, the windows, mail
+// and journal items.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+
+#include "outside/pim/item_classes.h"
+#include "outside/pim/objects.h"
+#include "outside/pim/store_files.h"
+#include "outside/pim/windows.h"
+#include "test_support.h"
+
+namespace olconn97::pim {
+namespace {
+
+using ::olconn97::testing::ReadFile;
+using ::olconn97::testing::TempDir;
+using ::olconn97::testing::WriteFile;
+
+class ObjectModelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ApplicationOptions options;
+    options.store_folder = temp_.Child("store");
+    options.create_store = true;
+    options.sendmail_command = [this] { return sendmail_; };
+    options.display = [this](const DisplayEvent& event) { shown_.push_back(event); };
+    options.report = [this](std::string_view line) { reports_.emplace_back(line); };
+    auto app = Application::Create(std::move(options));
+    ASSERT_TRUE(app.ok()) << app.status().ToString();
+    app_ = app.value();
+    ns_ = app_->GetNamespace("MAPI").value();
+    contacts_ = ns_->GetDefaultFolder(kFolderContacts).value();
+  }
+
+  com::ComPtr<ContactItem> NewContact(const std::string& full_name, const std::string& phone) {
+    com::ComPtr<Item> item = contacts_->GetItems().value()->Add(kContactItem).value();
+    ContactItem* contact = item->AsContact();
+    EXPECT_TRUE(contact->Set("FullName", full_name).ok());
+    EXPECT_TRUE(contact->Set("BusinessTelephoneNumber", phone).ok());
+    EXPECT_TRUE(contact->Save().ok());
+    return com::ComPtr<ContactItem>(contact);
+  }
+
+  std::string root() const { return temp_.Child("store"); }
+
+  TempDir temp_;
+  std::string sendmail_;
+  std::vector<DisplayEvent> shown_;
+  std::vector<std::string> reports_;
+  com::ComPtr<Application> app_;
+  com::ComPtr<NameSpace> ns_;
+  com::ComPtr<MAPIFolder> contacts_;
+};
+
+TEST_F(ObjectModelTest, AConfiguredStoreThatDoesNotExistIsNotInstalled) {
+  ApplicationOptions options;
+  options.store_folder = temp_.Child("missing");
+  Result<com::ComPtr<Application>> app = Application::Create(std::move(options));
+  ASSERT_FALSE(app.ok());
+  EXPECT_EQ(app.status().code(), Code::kUnavailable);
+  EXPECT_NE(app.status().description().find(temp_.Child("missing")), std::string::npos);
+}
+
+TEST_F(ObjectModelTest, ASavedContactIsFoundByItsEntryIdWithItsNames) {
+  com::ComPtr<ContactItem> saved = NewContact("Ann Smith", "+33 1 23");
+  std::string id = saved->EntryID();
+  ASSERT_FALSE(id.empty());
+  EXPECT_TRUE(IsRegularFile(saved->path()));
+
+  Result<com::ComPtr<Item>> found = ns_->GetItemFromID(id, contacts_->StoreID());
+  ASSERT_TRUE(found.ok()) << found.status().ToString();
+  ContactItem* contact = found.value()->AsContact();
+  ASSERT_NE(contact, nullptr);
+  EXPECT_EQ(contact->Text("FirstName"), "Ann");
+  EXPECT_EQ(contact->Text("LastName"), "Smith");
+  EXPECT_EQ(contact->Text("LastNameAndFirstName"), "Smith, Ann");
+  EXPECT_EQ(contact->Text("BusinessTelephoneNumber"), "+33 1 23");
+  EXPECT_EQ(found.value()->ParentFolder()->EntryID(), contacts_->EntryID());
+  EXPECT_TRUE(found.value()->LastModificationTime().ok());
+
+  // The collection counts from 1 and sees the new file.
+  com::ComPtr<Items> items = contacts_->GetItems().value();
+  EXPECT_EQ(items->Count(), 1);
+  EXPECT_EQ(items->Item(1).value()->EntryID(), id);
+  EXPECT_FALSE(items->Item(0).ok());
+  EXPECT_FALSE(items->Item(2).ok());
+}
+
+TEST_F(ObjectModelTest, UserPropertiesAreTypedAndFoundByFilter) {
+  com::ComPtr<ContactItem> anna = NewContact("Anna Field", "1");
+  com::ComPtr<ContactItem> bob = NewContact("Bob Stone", "2");
+  auto number_property = [](ContactItem* contact, double value) {
+    com::ComPtr<IDispatch> added = contact->GetUserProperties()->Add("EmployeeId", 3).value();
+    auto* property = com::OwnObject<UserPropertyItem>(added.get());
+    ASSERT_NE(property, nullptr);
+    ASSERT_TRUE(property->SetValue(com::Variant::I4(static_cast<int32_t>(value))).ok());
+    ASSERT_TRUE(contact->Save().ok());
+  };
+  number_property(anna.get(), 7);
+  number_property(bob.get(), 42);
+
+  com::ComPtr<Items> items = contacts_->GetItems().value();
+  Result<com::ComPtr<Item>> found = items->Find("[employeeId] = 42");
+  ASSERT_TRUE(found.ok());
+  ASSERT_TRUE(found.value());
+  EXPECT_EQ(found.value()->EntryID(), bob->EntryID());
+  EXPECT_FALSE(items->Find("[employeeId] = 43").value());
+  EXPECT_FALSE(items->Find("[FullName] Like 'B*'").ok());  // not a filter the store knows
+
+  com::ComPtr<IDispatch> read_back =
+      found.value()->AsContact()->GetUserProperties()->Find("EMPLOYEEID");
+  ASSERT_TRUE(read_back);
+  com::Variant value = com::OwnObject<UserPropertyItem>(read_back.get())->Value().value();
+  EXPECT_EQ(value.vt(), VT_R8);
+  EXPECT_EQ(value.ToString().value(), "42");
+}
+
+TEST_F(ObjectModelTest, RestrictKeepsTheItemsChangedAfterTheTime) {
+  com::ComPtr<ContactItem> old_one = NewContact("Old One", "1");
+  com::ComPtr<ContactItem> new_one = NewContact("New One", "2");
+  auto set_mtime = [](const std::string& path, const char* iso) {
+    std::tm local{};
+    strptime(iso, "%Y-%m-%d %H:%M:%S", &local);
+    auto when = std::chrono::system_clock::to_time_t(shell::FromLocalTime(local));
+    struct timespec times[2] = {{when, 0}, {when, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  };
+  set_mtime(old_one->path(), "2026-12-04 10:59:30");
+  set_mtime(new_one->path(), "2026-12-04 11:00:30");
+
+  com::ComPtr<Items> items = contacts_->GetItems().value();
+  auto restricted = items->Restrict("[LastModificationTime] > '04/12/2026 11:00'");
+  ASSERT_TRUE(restricted.ok()) << restricted.status().ToString();
+  ASSERT_EQ(restricted.value()->Count(), 1);
+  EXPECT_EQ(restricted.value()->Item(1).value()->EntryID(), new_one->EntryID());
+  EXPECT_EQ(items->Restrict("[LastModificationTime] > '2026-12-04 10:00'").value()->Count(), 2);
+  Result<com::ComPtr<Items>> unreadable = items->Restrict("[LastModificationTime] > 'soon'");
+  ASSERT_FALSE(unreadable.ok());
+  EXPECT_NE(unreadable.status().description().find("soon"), std::string::npos);
+  EXPECT_FALSE(items->Restrict("[FullName] > 'a'").ok());
+}
+
+TEST_F(ObjectModelTest, DeleteMovesToDeletedItemsAndDeletingThereRemoves) {
+  com::ComPtr<ContactItem> contact = NewContact("Gone Soon", "1");
+  std::string first_path = contact->path();
+  ASSERT_TRUE(contact->Delete().ok());
+  EXPECT_FALSE(PathExists(first_path));
+  com::ComPtr<MAPIFolder> deleted = ns_->GetDefaultFolder(kFolderDeletedItems).value();
+  ASSERT_EQ(deleted->GetItems().value()->Count(), 1);
+  EXPECT_EQ(contacts_->GetItems().value()->Count(), 0);
+  std::string second_path = contact->path();
+  ASSERT_TRUE(contact->Delete().ok());
+  EXPECT_FALSE(PathExists(second_path));
+  EXPECT_EQ(deleted->GetItems().value()->Count(), 0);
+}
+
+TEST_F(ObjectModelTest, ABrokenCardIsUnreadableAloneAndReportedOnce) {
+  NewContact("Good Card", "1");
+  WriteFile(root() + "/Contacts/broken.vcf", "this is not a card\n");
+  WriteFile(root() + "/Contacts/group.vcf",
+            "BEGIN:VCARD\r\nVERSION:4.0\r\nKIND:group\r\nFN:Team\r\nEND:VCARD\r\n");
+  com::ComPtr<Items> items = contacts_->GetItems().value();
+  ASSERT_EQ(items->Count(), 3);
+  int readable = 0;
+  int lists = 0;
+  for (int32_t i = 1; i <= items->Count(); ++i) {
+    Result<com::ComPtr<Item>> item = items->Item(i);
+    if (!item.ok()) continue;
+    ++readable;
+    if (item.value()->Class() == ItemClass::kDistributionList) {
+      ++lists;
+      EXPECT_EQ(item.value()->AsContact(), nullptr);  // no contact properties
+    }
+  }
+  EXPECT_EQ(readable, 2);
+  EXPECT_EQ(lists, 1);
+  const std::vector<std::string>& files = items->files();
+  int32_t broken =
+      static_cast<int32_t>(std::find(files.begin(), files.end(), "broken.vcf") - files.begin() + 1);
+  ASSERT_FALSE(items->Item(broken).ok());  // reading it again...
+  EXPECT_EQ(reports_.size(), 1u);          // ...is not reported again
+  EXPECT_NE(reports_[0].find("broken.vcf"), std::string::npos);
+}
+
+TEST_F(ObjectModelTest, WindowsKeepTheirStateAndOneWindowServesAnItem) {
+  com::ComPtr<ContactItem> contact = NewContact("Shown Here", "1");
+  EXPECT_FALSE(app_->ActiveInspector());
+  ASSERT_TRUE(contact->GetInspector()->Display().ok());
+  ASSERT_TRUE(app_->ActiveInspector());
+  EXPECT_EQ(app_->ActiveInspector()->CurrentItem()->EntryID(), contact->EntryID());
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].path, contact->path());
+
+  // The same item fetched again reaches the open window and closes it.
+  com::ComPtr<Item> again = ns_->GetItemFromID(contact->EntryID()).value();
+  ASSERT_TRUE(again->GetInspector()->Close(kClosePromptForSave).ok());
+  EXPECT_FALSE(app_->ActiveInspector());
+
+  com::ComPtr<MAPIFolder> journal = ns_->GetDefaultFolder(kFolderJournal).value();
+  EXPECT_FALSE(app_->ActiveExplorer());
+  com::ComPtr<Explorer> explorer = contacts_->GetExplorer();
+  ASSERT_TRUE(explorer->Display().ok());
+  ASSERT_TRUE(explorer->SetCurrentFolder(journal).ok());
+  EXPECT_EQ(app_->ActiveExplorer()->CurrentFolder()->Name(), "Journal");
+}
+
+TEST_F(ObjectModelTest, FoldersAreAddedOnceAndTheTopFolderEndsTheWalkUp) {
+  com::ComPtr<Folders> top_level = contacts_->ParentFolder()->Subfolders();
+  Result<com::ComPtr<MAPIFolder>> staff = contacts_->Subfolders()->Add("Staff", kFolderContacts);
+  ASSERT_TRUE(staff.ok());
+  EXPECT_EQ(staff.value()->DefaultItemType(), 2);
+  EXPECT_FALSE(contacts_->Subfolders()->Add("staff", kFolderContacts).ok());
+  EXPECT_EQ(contacts_->Subfolders()->Count(), 1);
+
+  com::ComPtr<MAPIFolder> folder = ns_->GetDefaultFolder(kFolderInbox).value();
+  int steps = 0;
+  while (com::ComPtr<MAPIFolder> parent = folder->ParentFolder()) {
+    folder = parent;
+    ++steps;
+  }
+  EXPECT_EQ(steps, 1);
+  EXPECT_TRUE(folder->record().is_top());
+  EXPECT_EQ(ns_->GetFolderFromID(folder->EntryID(), folder->StoreID()).value()->Name(),
+            folder->Name());
+}
+
+TEST_F(ObjectModelTest, AMailIsQueuedWithoutATransportAndSentWithOne) {
+  com::ComPtr<Item> item = app_->CreateItem(kMailItem).value();
+  auto* mail = com::OwnObject<MailItem>(item.get());
+  ASSERT_NE(mail, nullptr);
+  mail->GetRecipients()->Add("ops@example.org");
+  mail->message().subject = "Call from 0123\r\nBcc: victim@example.org";
+  mail->message().body = "0123 called";
+  ASSERT_TRUE(mail->Send().ok());
+  com::ComPtr<MAPIFolder> outbox = ns_->GetDefaultFolder(kFolderOutbox).value();
+  ASSERT_EQ(outbox->GetItems().value()->Count(), 1);
+  std::string queued = ReadFile(mail->path());
+  EXPECT_EQ(queued.find("\nBcc:"), std::string::npos);
+
+  // With a transport: the program gets the message, the mail goes to Sent Items.
+  std::string script = temp_.Child("fake-sendmail");
+  WriteFile(script, "#!/bin/sh\ncat > \"$0.out\"\n");
+  chmod(script.c_str(), 0755);
+  sendmail_ = script + " -t";
+  com::ComPtr<Item> second = app_->CreateItem(kMailItem).value();
+  auto* sent = com::OwnObject<MailItem>(second.get());
+  sent->GetRecipients()->Add("ops@example.org");
+  sent->message().subject = "Second";
+  ASSERT_TRUE(sent->Send().ok());
+  EXPECT_NE(ReadFile(script + ".out").find("Subject: Second"), std::string::npos);
+  EXPECT_EQ(ns_->GetDefaultFolder(kFolderSentMail).value()->GetItems().value()->Count(), 1);
+}
+
+TEST_F(ObjectModelTest, AJournalEntryKeepsItsTimesAndRecipients) {
+  com::ComPtr<Item> item = app_->CreateItem(kJournalItem).value();
+  auto* entry = com::OwnObject<JournalItem>(item.get());
+  ASSERT_NE(entry, nullptr);
+  auto start = std::chrono::system_clock::from_time_t(1796381405);
+  entry->SetStart(start);
+  entry->SetEnd(start + std::chrono::minutes(3));
+  entry->GetRecipients()->Add("Ann Smith");
+  entry->entry().subject = "Call";
+  ASSERT_TRUE(entry->Save().ok());
+  EXPECT_NE(entry->path().find("/Journal/"), std::string::npos);
+
+  com::ComPtr<Item> reloaded = ns_->GetItemFromID(entry->EntryID()).value();
+  auto* read = com::OwnObject<JournalItem>(reloaded.get());
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->entry().start, start);
+  EXPECT_EQ(read->entry().duration_minutes, 3);
+  EXPECT_EQ(read->entry().recipients, std::vector<std::string>{"Ann Smith"});
+}
+
+TEST_F(ObjectModelTest, EveryCardOfOtherProjectsIsListedAndReadWithoutHarm) {
+  std::string corpus = std::string(OLCONN97_SHARED_TESTDATA_DIR) + "/vcards";
+  if (!IsDirectory(corpus)) GTEST_SKIP() << "no shared test data at " << corpus;
+  std::string book = root() + "/Corpus";
+  ASSERT_TRUE(MakeDirectory(book).ok());
+  int copied = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
+    if (!entry.is_regular_file()) continue;
+    // Every file is offered as a card, whatever its name says.
+    std::string name = "c" + std::to_string(copied++) + ".vcf";
+    std::filesystem::copy_file(entry.path(), book + "/" + name);
+  }
+  com::ComPtr<MAPIFolder> top = ns_->TopFolders()->Item(1).value();
+  com::ComPtr<MAPIFolder> folder = top->Subfolders()->ItemNamed("Corpus").value();
+  EXPECT_EQ(folder->DefaultItemType(), 2);
+  com::ComPtr<Items> items = folder->GetItems().value();
+  ASSERT_EQ(items->Count(), copied);
+  int readable = 0;
+  for (int32_t i = 1; i <= items->Count(); ++i) {
+    Result<com::ComPtr<Item>> item = items->Item(i);
+    if (!item.ok()) continue;
+    ++readable;
+    if (ContactItem* contact = item.value()->AsContact()) {
+      contact->Text("LastNameAndFirstName");
+      EXPECT_TRUE(contact->card().ExtraPhoneNumbers().ok());
+    }
+  }
+  EXPECT_GT(readable, copied / 2);
+  EXPECT_EQ(static_cast<int>(reports_.size()), copied - readable);  // each failure reported once
+}
+
+}  // namespace
+}  // namespace olconn97::pim
