@@ -37,6 +37,13 @@ void WriteFile(const std::string& path, const std::string& content) {
   out << content;
 }
 
+std::string SharedTestDataDir() {
+  std::error_code ignored;
+  return std::filesystem::is_directory(OLCONN97_SHARED_TESTDATA_DIR, ignored)
+             ? std::string(OLCONN97_SHARED_TESTDATA_DIR)
+             : std::string();
+}
+
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
   if (const char* old = std::getenv(name)) {
     had_value_ = true;

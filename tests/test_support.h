@@ -50,6 +50,16 @@ class ScopedEnv {
   std::string old_value_;
 };
 
+// The folder of other projects' test files (vCard, iCalendar) beside the
+// project, or "" in a checkout without it.
+std::string SharedTestDataDir();
+
+// Skips the test, saying why, where the shared test files are absent.
+#define OLC_SKIP_WITHOUT_SHARED_TESTDATA()                                      \
+  if (::olconn97::testing::SharedTestDataDir().empty())                         \
+  GTEST_SKIP() << "the shared test files are not in this checkout (looked for " \
+               << OLCONN97_SHARED_TESTDATA_DIR << ")"
+
 class DriverTest : public ::testing::Test {
  protected:
   DriverTest();

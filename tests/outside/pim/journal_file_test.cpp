@@ -136,6 +136,7 @@ TEST_F(JournalFileTest, EntryWithoutUidOrJournalFailsCleanly) {
 }
 
 TEST_F(JournalFileTest, ReadsABareJournalWithADateStart) {
+  OLC_SKIP_WITHOUT_SHARED_TESTDATA();
   Result<JournalEntry> read = ReadJournal(TestData("vobject/journal.ics"));
   ASSERT_TRUE(read.ok()) << read.status().ToString();
   const JournalEntry& entry = read.value();
@@ -157,6 +158,7 @@ TEST_F(JournalFileTest, ReadsABareJournalWithADateStart) {
 }
 
 TEST_F(JournalFileTest, ReadsZonedAndFloatingTimesOfOtherTools) {
+  OLC_SKIP_WITHOUT_SHARED_TESTDATA();
   // DTSTAMP 1994-08-17 00:00 in the file's own Europe/Paris zone (summer time).
   Result<JournalEntry> zoned = ReadJournal(TestData("radicale/journal1.ics"));
   ASSERT_TRUE(zoned.ok());
@@ -177,6 +179,7 @@ TEST_F(JournalFileTest, ReadsZonedAndFloatingTimesOfOtherTools) {
 }
 
 TEST_F(JournalFileTest, RewriteKeepsWhatTheEntryDoesNotChange) {
+  OLC_SKIP_WITHOUT_SHARED_TESTDATA();
   Result<JournalEntry> read = ReadJournal(TestData("jtxboard/journal-most-fields.ics"));
   ASSERT_TRUE(read.ok());
   JournalEntry entry = read.value();
