@@ -130,9 +130,15 @@ TEST_F(StoreTest, ForgedEntryIdsFailWithoutReachingOutside) {
   ASSERT_TRUE(store->ItemFromId(valid, "").ok());
   ASSERT_TRUE(store->ItemFromId(valid, store->store_id()).ok());
 
-  std::string flipped = valid;
-  flipped[5] = std::isupper(flipped[5]) ? static_cast<char>(std::tolower(flipped[5]))
-                                        : static_cast<char>(std::toupper(flipped[5]));
+  std::string flipped = valid;  // the same ID with one letter in the other case
+  for (char& c : flipped) {
+    if (std::isalpha(static_cast<unsigned char>(c))) {
+      c = std::isupper(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c))
+                                                      : static_cast<char>(std::toupper(c));
+      break;
+    }
+  }
+  ASSERT_NE(flipped, valid);
   const std::string sid = store->store_id();
   const std::vector<std::string> forged = {
       flipped,  // IDs are case-sensitive
