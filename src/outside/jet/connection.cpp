@@ -1,0 +1,212 @@
+#include "outside/jet/connection.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "outside/jet/sql_functions.h"
+
+namespace olconn97::jet {
+namespace {
+
+constexpr size_t kMaxCachedStatements = 64;
+
+Status DaoError(Code code, uint32_t number, std::string description, std::string source) {
+  return Status::Error(code, std::move(description), std::move(source))
+      .WithNumber(static_cast<int32_t>(0x800A0000u | number));
+}
+
+Status NotADatabase(const std::string& path) {
+  return DaoError(Code::kCorrupt, 3343, "Unrecognized database format '" + path + "'.",
+                  "DAO.Workspace");
+}
+
+// SQLite reads a name beginning "file:" as a URI and ":memory:" as no file
+// at all; "./" in front keeps a relative path a plain file name.
+std::string FileName(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  return "./" + path;
+}
+
+Status CheckIsFile(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    int error = errno;
+    if (error == ENOENT || error == ENOTDIR) {
+      return DaoError(Code::kNotFound, 3024, "Could not find file '" + path + "'.",
+                      "DAO.Workspace");
+    }
+    return Status::FromErrno(error, "Cannot open '" + path + "'", "DAO.Workspace");
+  }
+  if (!S_ISREG(info.st_mode)) return NotADatabase(path);
+  return Status::Ok();
+}
+
+void RemoveDatabaseFiles(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) unlink((path + suffix).c_str());
+}
+
+}  // namespace
+
+Status ObjectClosed(std::string source) {
+  return DaoError(Code::kUnavailable, 3420, "Object invalid or no longer set.", std::move(source));
+}
+
+Result<DatabaseHandle> Connection::OpenHandle(const std::string& path, int flags) {
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(FileName(path).c_str(), &raw, flags, nullptr);
+  DatabaseHandle db(raw);
+  if (rc != SQLITE_OK) return SqliteStatus(rc, raw);
+  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+  // A misspelt name must fail, not turn into a text value.
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  OLC_RETURN_IF_ERROR(RegisterJetFunctions(raw));
+  return db;
+}
+
+Result<std::shared_ptr<Connection>> Connection::Open(const std::string& path) {
+  OLC_RETURN_IF_ERROR(CheckIsFile(path));
+  OLC_ASSIGN_OR_RETURN(DatabaseHandle db, OpenHandle(path, SQLITE_OPEN_READWRITE));
+  std::shared_ptr<Connection> connection(new Connection(std::move(db), path));
+  // Checked before anything is written: an empty file would otherwise
+  // become a database.
+  Result<int64_t> pages = [&]() -> Result<int64_t> {
+    OLC_ASSIGN_OR_RETURN(Query query, connection->Prepare("PRAGMA page_count"));
+    OLC_ASSIGN_OR_RETURN(bool row, query.Step());
+    return row ? query.ColumnInteger(0) : 0;
+  }();
+  if (!pages.ok() && pages.status().code() == Code::kCorrupt) return NotADatabase(path);
+  if (!pages.ok()) return pages.status();
+  if (pages.value() == 0) return NotADatabase(path);
+  OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA journal_mode=WAL"));
+  OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA synchronous=NORMAL"));
+  return connection;
+}
+
+Status Connection::Create(const std::string& path, std::string_view schema) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0) {
+    return DaoError(Code::kAlreadyExists, 3204, "Database already exists.", "DAO.DBEngine");
+  }
+  // Built beside the target and linked into place, which fails rather than
+  // replace a file that appeared meanwhile.
+  std::string partial = path + ".partial";
+  RemoveDatabaseFiles(partial);
+  Status status = [&]() -> Status {
+    OLC_ASSIGN_OR_RETURN(DatabaseHandle db,
+                         OpenHandle(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
+    Connection building(std::move(db), partial);
+    OLC_RETURN_IF_ERROR(building.Exec("PRAGMA journal_mode=WAL"));
+    OLC_RETURN_IF_ERROR(building.Exec("BEGIN"));
+    OLC_RETURN_IF_ERROR(building.Exec(std::string(schema).c_str()));
+    OLC_RETURN_IF_ERROR(building.Exec("COMMIT"));
+    return building.Close();
+  }();
+  if (status.ok() && link(partial.c_str(), path.c_str()) != 0) {
+    status = Status::FromErrno(errno, "Cannot create '" + path + "'", "DAO.DBEngine");
+  }
+  RemoveDatabaseFiles(partial);
+  return status;
+}
+
+Connection::~Connection() { (void)Close(); }
+
+Status Connection::Exec(const char* sql) {
+  if (!db_) return ObjectClosed("DAO.Database");
+  int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+  return rc == SQLITE_OK ? Status::Ok() : SqliteStatus(rc, db_.get());
+}
+
+Result<Query> Connection::Prepare(const std::string& sql) {
+  if (!db_) return ObjectClosed("DAO.Database");
+  auto found = statements_.find(sql);
+  if (found != statements_.end() && !found->second->in_use) {
+    found->second->last_used = ++use_counter_;
+    return Query(found->second, db_.get());
+  }
+  sqlite3_stmt* raw = nullptr;
+  const char* tail = nullptr;
+  int rc = sqlite3_prepare_v3(db_.get(), sql.c_str(), static_cast<int>(sql.size() + 1),
+                              SQLITE_PREPARE_PERSISTENT, &raw, &tail);
+  auto entry = std::make_shared<CachedStatement>();
+  entry->handle.reset(raw);
+  if (rc != SQLITE_OK) return SqliteStatus(rc, db_.get());
+  if (raw == nullptr) return Status::InvalidArgument("Empty statement.", "DAO.Database");
+  if (tail != nullptr && *tail != '\0') {
+    return Status::InvalidArgument("Characters found after end of SQL statement.", "DAO.Database");
+  }
+  // A statement in use elsewhere (a nested use) gets a copy of its own.
+  if (found == statements_.end()) {
+    EvictIfFull();
+    statements_.emplace(sql, entry);
+  }
+  entry->last_used = ++use_counter_;
+  return Query(entry, db_.get());
+}
+
+void Connection::EvictIfFull() {
+  if (statements_.size() < kMaxCachedStatements) return;
+  auto oldest = statements_.begin();
+  for (auto it = statements_.begin(); it != statements_.end(); ++it) {
+    if (it->second->last_used < oldest->second->last_used) oldest = it;
+  }
+  statements_.erase(oldest);  // a Query still holding it keeps it alive
+}
+
+Status Connection::BeginBatchIfNeeded() {
+  if (!db_) return ObjectClosed("DAO.Database");
+  if (commit_every_ <= 1 || !sqlite3_get_autocommit(db_.get())) return Status::Ok();
+  // Immediate: the write lock is taken (or waited for) now, so the batch can
+  // never fail later for a lock another process took in between.
+  return Exec("BEGIN IMMEDIATE");
+}
+
+Result<int64_t> Connection::Write(const std::string& sql, std::span<const Value> params) {
+  OLC_RETURN_IF_ERROR(BeginBatchIfNeeded());
+  {
+    OLC_ASSIGN_OR_RETURN(Query query, Prepare(sql));
+    OLC_RETURN_IF_ERROR(query.Bind(params));
+    OLC_RETURN_IF_ERROR(query.Run());
+  }
+  int64_t changed = sqlite3_changes64(db_.get());
+  uncommitted_rows_ += changed;
+  if (uncommitted_rows_ >= commit_every_) OLC_RETURN_IF_ERROR(Commit());
+  return changed;
+}
+
+int64_t Connection::last_insert_rowid() const {
+  return db_ ? sqlite3_last_insert_rowid(db_.get()) : 0;
+}
+
+Status Connection::Commit() {
+  if (!db_) return ObjectClosed("DAO.Database");
+  if (!sqlite3_get_autocommit(db_.get())) OLC_RETURN_IF_ERROR(Exec("COMMIT"));
+  uncommitted_rows_ = 0;
+  return Status::Ok();
+}
+
+Status Connection::CompactInto(const std::string& target) {
+  OLC_RETURN_IF_ERROR(Commit());
+  struct stat info {};
+  if (stat(target.c_str(), &info) == 0) {
+    return DaoError(Code::kAlreadyExists, 3204, "Database already exists.", "DAO.DBEngine");
+  }
+  OLC_ASSIGN_OR_RETURN(Query query, Prepare("VACUUM INTO ?1"));
+  OLC_RETURN_IF_ERROR(query.Bind(std::vector<Value>{Value(FileName(target))}));
+  return query.Run();
+}
+
+Status Connection::Close() {
+  if (!db_) return Status::Ok();
+  Status status = Commit();
+  statements_.clear();
+  db_.reset();
+  return status;
+}
+
+}  // namespace olconn97::jet

@@ -1,0 +1,74 @@
+// An open database: statements that change rows, and recordsets.
+//
+// Statements are Jet SQL (jet_sql.h). Values reach them only as parameters:
+// "?" placeholders filled from `params`, or literals the translation binds.
+#ifndef OLCONN97_OUTSIDE_JET_DATABASE_H_
+#define OLCONN97_OUTSIDE_JET_DATABASE_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/result.h"
+#include "outside/jet/recordset.h"
+#include "outside/jet/value.h"
+
+namespace olconn97::jet {
+
+class Database {
+ public:
+  virtual ~Database() = default;
+
+  // Runs a delete, update or insert statement and returns how many rows it
+  // changed. A select fails: it has no rows to give here.
+  virtual Result<int64_t> Execute(std::string_view jet_sql, const std::vector<Value>& params) = 0;
+
+  // kTable: `source` names a table (no params). kDynaset: `source` is a
+  // table name or a select statement. The recordset stands on its first
+  // row, or at Eof and Bof when there is none.
+  virtual Result<std::unique_ptr<Recordset>> OpenRecordset(std::string_view source,
+                                                           RecordsetType type,
+                                                           const std::vector<Value>& params) = 0;
+
+  // Writes (statements and recordset updates alike) gather in a transaction
+  // that commits once it holds `rows` written rows, on Commit and at Close;
+  // 1, the default, commits each write at once. Reads through this database
+  // always see every row written so far; other processes see committed
+  // rows only.
+  virtual void SetCommitEvery(int64_t rows) = 0;
+  virtual Status Commit() = 0;
+
+  // Commits and closes; the database's recordsets close with it.
+  virtual Status Close() = 0;
+  virtual bool IsOpen() const = 0;
+  // The path it was opened from.
+  virtual const std::string& Name() const = 0;
+};
+
+// Forwards every call; a test overrides the one it needs.
+class DatabaseWrapper : public Database {
+ public:
+  explicit DatabaseWrapper(Database& target) : target_(target) {}
+
+  Result<int64_t> Execute(std::string_view jet_sql, const std::vector<Value>& params) override {
+    return target_.Execute(jet_sql, params);
+  }
+  Result<std::unique_ptr<Recordset>> OpenRecordset(std::string_view source, RecordsetType type,
+                                                   const std::vector<Value>& params) override {
+    return target_.OpenRecordset(source, type, params);
+  }
+  void SetCommitEvery(int64_t rows) override { target_.SetCommitEvery(rows); }
+  Status Commit() override { return target_.Commit(); }
+  Status Close() override { return target_.Close(); }
+  bool IsOpen() const override { return target_.IsOpen(); }
+  const std::string& Name() const override { return target_.Name(); }
+
+ private:
+  Database& target_;
+};
+
+}  // namespace olconn97::jet
+
+#endif  // OLCONN97_OUTSIDE_JET_DATABASE_H_
