@@ -58,4 +58,15 @@ STDAPI_(int) olconn97_reg(int argc, const char* const* argv);
  * usage. */
 STDAPI_(int) olconn97_store(int argc, const char* const* argv);
 
+/* Demo: creates the demo contact store in `folder` (made when missing).
+ * 0 created, 1 failed (the reason on stderr), 3 the store holds contacts
+ * already (left as it is). */
+STDAPI_(int) olconn97_demo_store(const char* folder);
+
+/* For hosts without an event loop of their own: runs, on the calling (user
+ * interface) thread, the driver's posted work and the timers that are due;
+ * when nothing is due, waits for the next timer, at most max_wait_ms, and
+ * runs what became due. Call it from the host's idle loop. */
+STDAPI_(void) olconn97_pump(unsigned max_wait_ms);
+
 #endif /* OLCONN97_OLCONN97_H_ */

@@ -1,0 +1,51 @@
+#include "outside/ui/window_backend.h"
+
+#include <string>
+
+#include "outside/ui/control.h"
+#include "outside/ui/window_model.h"
+
+namespace olconn97::ui {
+
+void RecordingWindowBackend::Loaded(WindowModel& window) {
+  events.push_back("load " + window.name());
+}
+
+void RecordingWindowBackend::Unloaded(WindowModel& window) {
+  events.push_back("unload " + window.name());
+}
+
+void RecordingWindowBackend::Shown(WindowModel& window) {
+  events.push_back("show " + window.name() + (window.modal() ? " modal" : ""));
+}
+
+void RecordingWindowBackend::Hidden(WindowModel& window) {
+  events.push_back("hide " + window.name());
+}
+
+void RecordingWindowBackend::RunModal(WindowModel& window) {
+  events.push_back("modal " + window.name());
+  if (modal_user) modal_user(window);
+}
+
+void RecordingWindowBackend::Repaint(WindowModel& window) {
+  events.push_back("repaint " + window.name());
+}
+
+void RecordingWindowBackend::BringToFront(WindowModel& window) {
+  events.push_back("front " + window.name());
+}
+
+void RecordingWindowBackend::WindowChanged(WindowModel& window) {
+  events.push_back("change " + window.name());
+}
+
+void RecordingWindowBackend::ControlChanged(Control& control) {
+  events.push_back("change " + control.window().name() + "." + control.name());
+}
+
+void RecordingWindowBackend::MousePointerChanged(int pointer) {
+  events.push_back("pointer " + std::to_string(pointer));
+}
+
+}  // namespace olconn97::ui

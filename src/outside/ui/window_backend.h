@@ -1,0 +1,80 @@
+// What renders the window models: told of every change a user could see,
+// and the way user actions reach a model (it calls the model's user-event
+// members: Button::Click, ListBox::UserCheck, WindowModel::RequestClose,
+// Activate, ...).
+//
+// Headless (tests, the command line) nothing is shown; a Qt back end renders
+// the same models as real windows. Called on the UI thread only.
+#ifndef OLCONN97_OUTSIDE_UI_WINDOW_BACKEND_H_
+#define OLCONN97_OUTSIDE_UI_WINDOW_BACKEND_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace olconn97::ui {
+
+class Control;
+class WindowModel;
+
+class WindowBackend {
+ public:
+  WindowBackend() = default;
+  virtual ~WindowBackend() = default;
+  WindowBackend(const WindowBackend&) = delete;
+  WindowBackend& operator=(const WindowBackend&) = delete;
+
+  // The window was loaded (its controls exist) or unloaded (they are gone).
+  virtual void Loaded(WindowModel& window) = 0;
+  virtual void Unloaded(WindowModel& window) = 0;
+  virtual void Shown(WindowModel& window) = 0;
+  virtual void Hidden(WindowModel& window) = 0;
+  // For a modal show: returns once the window is hidden or unloaded, or at
+  // once where no user can answer it.
+  virtual void RunModal(WindowModel& window) = 0;
+  virtual void Repaint(WindowModel& window) = 0;
+  virtual void BringToFront(WindowModel& window) = 0;
+  // A property of a loaded window or of one of its controls changed.
+  virtual void WindowChanged(WindowModel& window) = 0;
+  virtual void ControlChanged(Control& control) = 0;
+  virtual void MousePointerChanged(int pointer) = 0;
+};
+
+// Shows nothing; a modal window returns at once, still shown.
+class HeadlessWindowBackend final : public WindowBackend {
+ public:
+  void Loaded(WindowModel&) override {}
+  void Unloaded(WindowModel&) override {}
+  void Shown(WindowModel&) override {}
+  void Hidden(WindowModel&) override {}
+  void RunModal(WindowModel&) override {}
+  void Repaint(WindowModel&) override {}
+  void BringToFront(WindowModel&) override {}
+  void WindowChanged(WindowModel&) override {}
+  void ControlChanged(Control&) override {}
+  void MousePointerChanged(int) override {}
+};
+
+// Keeps one line per notification ("load FTimer", "show frmX modal",
+// "change frmX.Label1", "pointer 11", ...), for tests. A test plays the user
+// of a modal window through `modal_user`.
+class RecordingWindowBackend final : public WindowBackend {
+ public:
+  void Loaded(WindowModel& window) override;
+  void Unloaded(WindowModel& window) override;
+  void Shown(WindowModel& window) override;
+  void Hidden(WindowModel& window) override;
+  void RunModal(WindowModel& window) override;
+  void Repaint(WindowModel& window) override;
+  void BringToFront(WindowModel& window) override;
+  void WindowChanged(WindowModel& window) override;
+  void ControlChanged(Control& control) override;
+  void MousePointerChanged(int pointer) override;
+
+  std::vector<std::string> events;
+  std::function<void(WindowModel&)> modal_user;
+};
+
+}  // namespace olconn97::ui
+
+#endif  // OLCONN97_OUTSIDE_UI_WINDOW_BACKEND_H_
