@@ -73,6 +73,7 @@ DriverTest::DriverTest()
   services.SetClock(&clock_);
   services.SetMessageBoxes(&message_boxes_);
   services.SetShell(shell_.get());
+  Shared().echo_log_window = false;
 }
 
 DriverTest::~DriverTest() {

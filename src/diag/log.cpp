@@ -3,6 +3,7 @@
 #include <string>
 
 #include "diag/log_window.h"
+#include "diag/product_identity.h"
 #include "driver/shared_state.h"
 
 namespace olconn97::diag {
@@ -15,13 +16,15 @@ void LogPlain(std::string_view text) {
   if (Shared().gLogEnabled) LogWindow().AddSimpleLog(text);
 }
 
+std::string FailureText(const Status& failure) {
+  // A failure raised by the driver's own code names the driver as its source.
+  return failure.description() + " in " +
+         (failure.source().empty() ? std::string(kDriverTitle) : failure.source());
+}
+
 void LogFailure(std::string_view context, const Status& failure) {
   if (!Shared().gLogEnabled) return;
-  std::string line(context);
-  line += failure.description();
-  line += " in ";
-  line += failure.source();
-  LogWindow().Addlog(line);
+  LogWindow().Addlog(std::string(context) + FailureText(failure));
 }
 
 }  // namespace olconn97::diag

@@ -5,6 +5,7 @@
 #ifndef OLCONN97_DIAG_LOG_H_
 #define OLCONN97_DIAG_LOG_H_
 
+#include <string>
 #include <string_view>
 
 #include "base/status.h"
@@ -15,6 +16,10 @@ namespace olconn97::diag {
 void Log(std::string_view text);
 // The text as it is, without a stamp (FLog::AddSimpleLog).
 void LogPlain(std::string_view text);
+// "<description> in <source>": the tail of every failure line; a failure
+// without a source is the driver's own ("olconn97").
+std::string FailureText(const Status& failure);
+
 // The line of an operation that caught a failure: its fixed context text
 // ("Error (SetValues): "), then "<description> in <source>".
 void LogFailure(std::string_view context, const Status& failure);

@@ -1,5 +1,7 @@
 #include "diag/log_window.h"
 
+#include <cstdio>
+
 #include "diag/product_identity.h"
 #include "driver/settings.h"
 #include "driver/shared_state.h"
@@ -41,6 +43,10 @@ void FLog::Load() {
       visible_ = true;
       LLog_.items.clear();
       LLog_.list_index = -1;
+      if (!observer_ && Shared().echo_log_window) {
+        // Headless, the shown window is its lines on stderr.
+        observer_ = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+      }
       return;
     case LogMode::kFile:
       Shared().gLogEnabled = true;

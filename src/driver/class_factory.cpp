@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "driver/data_connector.h"
+#include "driver/demo_store.h"
 #include "driver/pim_connection.h"
 #include "driver/shared_state.h"
 #include "olconn97/olconn97.h"
@@ -66,4 +67,12 @@ STDAPI_(int) olconn97_store(int argc, const char* const* argv) {
     return olconn97::ConnectToStore(location);
   };
   return olconn97::pim::RunStoreCommand(args, open, std::cout, std::cerr);
+}
+
+STDAPI_(int) olconn97_demo_store(const char* folder) {
+  olconn97::Status created = olconn97::CreateDemoStore(folder == nullptr ? "" : folder);
+  if (created.ok()) return 0;
+  if (created.code() == olconn97::Code::kAlreadyExists) return 3;
+  std::cerr << "olconn97: cannot create the demo store: " << created.description() << "\n";
+  return 1;
 }

@@ -1,17 +1,19 @@
 #include "driver/data_connector.h"
 
 #include "diag/log.h"
-#include "diag/log_window.h"
-#include "diag/product_identity.h"
-#include "driver/data_paths.h"
 #include "driver/shared_state.h"
-#include "outside/shell/clock.h"
+#include "outside/pim/objects.h"
 
 namespace olconn97 {
 
 namespace {
 
 constexpr char kSource[] = "olconn97";
+
+// What a member answers once ClosePIM ended the connection to the store.
+Status StoreClosed() {
+  return Status::Unavailable("the connection to the contact store is closed", kSource);
+}
 
 // A member whose behaviour lands with a later part of the driver.
 Status NotYet(std::string_view member, std::string_view needs) {
@@ -25,46 +27,17 @@ cDataConnector::cDataConnector() { Class_Initialize(); }
 
 cDataConnector::~cDataConnector() { Class_Terminate(); }
 
-void cDataConnector::Class_Initialize() {
-  Status failure = StartUp();
-  if (failure.ok()) return;
-  SharedState& shared = Shared();
-  if (shared.gLogEnabled) {
-    diag::LogWindow().Addlog("Error(Class_Initialize - DataConnector): " + failure.description() +
-                             " in " + failure.source() + "\n\r" + "Init: Going on execution...");
-  }
-  shared.gDriverReady = false;
-}
-
-Status cDataConnector::StartUp() {
-  SharedState& shared = Shared();
-  DebugOutput("PIMDriverOutlook initialize");
-  diag::LoadProductIdentity();
-  std::string start_text =
-      shell::LocalDateTimeText(shared.services.clock().Now()) + ": * Driver startup *";
-  shared.gDriverReady = true;
-  diag::LogWindow();  // its load decides whether the log is on
-  diag::LogPlain(start_text);
-  diag::Log("*************************");
-  diag::Log("* Driver initialization *");
-  diag::Log("*************************");
-  diag::Log("");
-  diag::Log("Connecting to Outlook 97/98...");
-  return Status::Unavailable("the contact store is not part of this build yet", kSource);
-}
-
-void cDataConnector::Class_Terminate() {
-  // Nothing is opened by the start-up of this build: no database, no
-  // workspace, no text components, no action list to release.
-}
-
 Result<bool> cDataConnector::Dataconnector_ShowFolder(std::string_view, std::string_view) {
   return NotYet("Dataconnector_ShowFolder", "the contact store");
 }
 
 Result<com::ComPtr<IDispatch>> cDataConnector::Dataconnector_GetContactItemByContactItemID(
-    std::string_view) {
-  return NotYet("Dataconnector_GetContactItemByContactItemID", "the contact store");
+    std::string_view id) {
+  // The store's failure reaches the host as the call's error.
+  SharedState& shared = Shared();
+  if (!shared.gNameSpace) return StoreClosed();
+  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::Item> item, shared.gNameSpace->GetItemFromID(id));
+  return com::ComPtr<IDispatch>(item.get());
 }
 
 Result<int16_t> cDataConnector::Dataconnector_InitializeExportFolder(std::string_view,
@@ -77,8 +50,13 @@ Status cDataConnector::Dataconnector_SynchronizeExportFolder(std::string_view, s
 }
 
 Result<std::string> cDataConnector::DataConnector_Version() {
-  if (!Shared().gDriverReady) return std::string("0");
-  return NotYet("DataConnector_Version", "the contact store");
+  SharedState& shared = Shared();
+  if (!shared.gDriverReady) return std::string("0");
+  if (!shared.gOutlookApp) {
+    diag::LogFailure("Error (Get Version): ", StoreClosed());
+    return std::string();
+  }
+  return shared.gOutlookApp->Version();
 }
 
 bool cDataConnector::DataConnector_PIMInstalled() { return Shared().gDriverReady; }
@@ -100,7 +78,10 @@ Result<com::ComPtr<ContactRecord>> cDataConnector::Dataconnector_OpenContactReco
 }
 
 Status cDataConnector::Dataconnector_ClosePIM() {
-  return NotYet("Dataconnector_ClosePIM", "the contact store");
+  SharedState& shared = Shared();
+  shared.gNameSpace.reset();
+  shared.gOutlookApp.reset();
+  return Status::Ok();
 }
 
 Status cDataConnector::Dataconnector_ConfigPIM() {

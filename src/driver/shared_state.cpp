@@ -1,11 +1,15 @@
 #include "driver/shared_state.h"
 
 #include "diag/log_window.h"
+#include "outside/jet/dao.h"
+#include "outside/pim/objects.h"
 #include "outside/registry/file_registry.h"
 #include "outside/registry/registry.h"
 #include "outside/shell/clock.h"
 #include "outside/shell/shell.h"
+#include "outside/ui/desktop.h"
 #include "outside/ui/message_box.h"
+#include "outside/ui/timer_form.h"
 
 namespace olconn97 {
 
@@ -41,6 +45,13 @@ void Services::KeepInstalledFrom(const Services& other) {
   shell_ = other.shell_;
   clock_ = other.clock_;
   message_boxes_ = other.message_boxes_;
+  desktop_ = other.desktop_;
+}
+
+ui::Desktop& Services::desktop() {
+  if (desktop_ != nullptr) return *desktop_;
+  if (!default_desktop_) default_desktop_ = ui::Desktop::CreateHeadless();
+  return *default_desktop_;
 }
 
 SharedState::SharedState() = default;
@@ -58,6 +69,13 @@ SharedState*& Instance() {
 }  // namespace
 
 SharedState& Shared() { return *Instance(); }
+
+ui::FTimer& TimerForm() {
+  SharedState& shared = Shared();
+  if (!shared.timer_form)
+    shared.timer_form = std::make_unique<ui::FTimer>(shared.services.desktop());
+  return *shared.timer_form;
+}
 
 void ResetSharedStateForTesting() {
   SharedState*& instance = Instance();

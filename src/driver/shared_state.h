@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+#include "outside/com/com_ptr.h"
+
 namespace olconn97 {
 
 namespace registry {
@@ -26,10 +28,22 @@ class Clock;
 }  // namespace shell
 namespace ui {
 class MessageBoxes;
-}
+class Desktop;
+class FTimer;
+}  // namespace ui
 namespace diag {
 class FLog;
 }
+namespace jet {
+class DBEngine;
+class Workspace;
+class Database;
+}  // namespace jet
+namespace pim {
+class Application;
+class NameSpace;
+class MAPIFolder;
+}  // namespace pim
 
 // The platform services. Each is created on first use with its real
 // implementation unless a test or host installed another one.
@@ -39,12 +53,15 @@ class Services {
   shell::Shell& shell();
   shell::Clock& clock();
   ui::MessageBoxes& message_boxes();
+  // The message loop, the screen and the windows (headless by default).
+  ui::Desktop& desktop();
 
   // The caller keeps ownership; pass nullptr to go back to the default.
   void SetRegistry(registry::Registry* registry) { registry_ = registry; }
   void SetShell(shell::Shell* shell) { shell_ = shell; }
   void SetClock(shell::Clock* clock) { clock_ = clock; }
   void SetMessageBoxes(ui::MessageBoxes* boxes) { message_boxes_ = boxes; }
+  void SetDesktop(ui::Desktop* desktop) { desktop_ = desktop; }
 
   // Takes over the services another instance had installed (not its defaults).
   void KeepInstalledFrom(const Services& other);
@@ -59,10 +76,12 @@ class Services {
   shell::Shell* shell_ = nullptr;
   shell::Clock* clock_ = nullptr;
   ui::MessageBoxes* message_boxes_ = nullptr;
+  ui::Desktop* desktop_ = nullptr;
   std::unique_ptr<registry::Registry> default_registry_;
   std::unique_ptr<shell::Shell> default_shell_;
   std::unique_ptr<shell::Clock> default_clock_;
   std::unique_ptr<ui::MessageBoxes> default_message_boxes_;
+  std::unique_ptr<ui::Desktop> default_desktop_;
 };
 
 struct SharedState {
@@ -73,12 +92,27 @@ struct SharedState {
   bool gInitializing = false;
   bool gFirstLaunch = false;
 
+  // The connection to the contact store (released by ClosePIM) and the top
+  // folder of the store that holds the default Inbox.
+  com::ComPtr<pim::Application> gOutlookApp;
+  com::ComPtr<pim::NameSpace> gNameSpace;
+  com::ComPtr<pim::MAPIFolder> gRootFolder;
+
+  // The database engine (created once), the workspace, the open cache
+  // Connector.mdb and the employee directory stx.mdb.
+  std::unique_ptr<jet::DBEngine> db_engine;
+  std::unique_ptr<jet::Workspace> gWorkspace;
+  std::unique_ptr<jet::Database> gCacheDatabase;
+  std::unique_ptr<jet::Database> gSTXDatabase;
+
   // Diagnostics: the developer log is on (set by the log window's load).
   bool gLogEnabled = false;
   // The log window, created on first use (diag::LogWindow()).
   std::unique_ptr<diag::FLog> log_window;
   // The error file's path, fixed by the first LogError.
   std::string error_file_name;
+  // Headless, a shown log window prints its lines on stderr (tests turn it off).
+  bool echo_log_window = true;
 
   // Data paths, computed once per process.
   std::string gDataPath;
@@ -93,6 +127,10 @@ struct SharedState {
   // Character set of the user's language.
   int16_t gCharset = 0;
 
+  // The hidden timer form, loaded on first use (TimerForm()). Declared after
+  // `services`, so it goes before the desktop it lives on.
+  std::unique_ptr<ui::FTimer> timer_form;
+
   SharedState();
   ~SharedState();
   SharedState(const SharedState&) = delete;
@@ -101,6 +139,9 @@ struct SharedState {
 
 // The one accessor.
 SharedState& Shared();
+
+// The timer form FTimer, created on the desktop on first use.
+ui::FTimer& TimerForm();
 
 // Drops the whole shared state and starts afresh, as a new process would;
 // services installed by the test are kept.

@@ -1,46 +1,26 @@
-// The driver object's start-up as far as this build has it, and the
-// neutral answers of a driver that is not ready.
+// The host operations that answer from the driver's state alone.
 #include "driver/data_connector.h"
 
 #include <gtest/gtest.h>
 
 #include "diag/log_window.h"
 #include "driver/settings.h"
+#include "driver/shared_state.h"
+#include "outside/pim/objects.h"
 #include "test_support.h"
 
 namespace olconn97 {
 namespace {
 
-class DataConnectorTest : public testing::DriverTest {};
-
-TEST_F(DataConnectorTest, StartUpLogsItsBannerAndTheFailureThatStoppedIt) {
-  ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kPopupKey, "Developper", "1"));
-  cDataConnector driver;
-  const std::vector<std::string>& lines = diag::LogWindow().LLog().items;
-  const std::string stamp = "12/04/26 10:50:05: ";
-  std::vector<std::string> expected = {
-      stamp + "* Driver startup *",
-      stamp + "*************************",
-      stamp + "* Driver initialization *",
-      stamp + "*************************",
-      stamp,
-      stamp + "Connecting to Outlook 97/98...",
-      stamp +
-          "Error(Class_Initialize - DataConnector): the contact store is not part of this "
-          "build yet in olconn97\n\rInit: Going on execution...",
-  };
-  EXPECT_EQ(lines, expected);
-  EXPECT_FALSE(Shared().gDriverReady);
-  EXPECT_EQ(Shared().gProductName, "Corvanta");  // product identity was loaded first
-}
-
-TEST_F(DataConnectorTest, WithoutLoggingNothingIsWritten) {
-  cDataConnector driver;
-  EXPECT_TRUE(diag::LogWindow().LLog().items.empty());
-  EXPECT_FALSE(Shared().gLogEnabled);
-}
+class DataConnectorTest : public testing::DriverTest {
+ protected:
+  void PointAtStore(const std::string& folder) {
+    ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kOutlook98Key, "PimStore", folder));
+  }
+};
 
 TEST_F(DataConnectorTest, ANotReadyDriverAnswersNeutrally) {
+  PointAtStore(temp_.Child("no-store"));
   cDataConnector driver;
   EXPECT_FALSE(driver.DataConnector_PIMInstalled());
   EXPECT_EQ(driver.DataConnector_PIMName(), 0);
@@ -55,6 +35,29 @@ TEST_F(DataConnectorTest, ANotReadyDriverAnswersNeutrally) {
   auto answer = driver.DataConnector_ExecuteCommand("IsFolderConfigured", unused);
   ASSERT_TRUE(answer.ok());
   EXPECT_TRUE(answer.value().IsEmpty());
+}
+
+TEST_F(DataConnectorTest, AReadyDriverNamesItsPimUntilThePimIsClosed) {
+  ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kPopupKey, "Developper", "1"));
+  PointAtStore(temp_.Child("store"));
+  pim::ApplicationOptions options;
+  options.store_folder = temp_.Child("store");
+  options.create_store = true;
+  ASSERT_TRUE(pim::Application::Create(std::move(options)).ok());
+
+  cDataConnector driver;
+  EXPECT_TRUE(driver.DataConnector_PIMInstalled());
+  EXPECT_EQ(driver.DataConnector_PIMName(), kPimCode);
+  EXPECT_EQ(driver.DataConnector_Version().value(), "1.0");
+  // An unknown item is the store's failure, passed to the host.
+  EXPECT_FALSE(driver.Dataconnector_GetContactItemByContactItemID("no-such-id").ok());
+
+  ASSERT_TRUE(driver.Dataconnector_ClosePIM().ok());
+  EXPECT_TRUE(driver.DataConnector_PIMInstalled());  // ClosePIM leaves the flag alone
+  EXPECT_EQ(driver.DataConnector_Version().value(), "");
+  EXPECT_EQ(diag::LogWindow().LLog().items.back(),
+            "12/04/26 10:50:05: Error (Get Version): the connection to the contact store is "
+            "closed in olconn97");
 }
 
 }  // namespace

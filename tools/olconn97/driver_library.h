@@ -22,6 +22,7 @@ struct DriverApi {
   decltype(&::GetErrorInfo) GetErrorInfo = nullptr;
   decltype(&::olconn97_reg) olconn97_reg = nullptr;
   decltype(&::olconn97_store) olconn97_store = nullptr;
+  decltype(&::olconn97_demo_store) olconn97_demo_store = nullptr;
 };
 
 class DriverLibrary {

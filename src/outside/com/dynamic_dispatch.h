@@ -89,10 +89,13 @@ HRESULT InvokeDynamic(const std::function<Result<Variant>(Arguments)>& read,
                       DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception);
 
 // A dispatch-only object. T provides `static const MemberList<T>& Members()`.
-// Base is IDispatch or a C++ base class of an object family deriving from it.
-template <typename T, typename Base = IDispatch>
+// Base is IDispatch or a C++ base class of an object family deriving from it;
+// `kCounted` says whether the object keeps the library from unloading.
+template <typename T, typename Base = IDispatch, bool kCounted = true>
 class DispatchObject : public Object<T, Base> {
  public:
+  static constexpr bool kCountsInModule = kCounted;
+
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (count == nullptr) return E_POINTER;
     *count = 0;

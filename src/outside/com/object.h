@@ -35,9 +35,30 @@ class ObjectBase {
   ObjectBase& operator=(const ObjectBase&) = delete;
 
  protected:
-  ObjectBase() { ModuleLock(); }
-  virtual ~ObjectBase() { ModuleUnlock(); }
+  // `counted`: whether the object keeps the library from unloading. The
+  // contact store's objects do not: they stand for another component's
+  // objects, which the driver's shared state may hold for the process.
+  explicit ObjectBase(bool counted = true) : counted_(counted) {
+    if (counted_) ModuleLock();
+  }
+  virtual ~ObjectBase() {
+    if (counted_) ModuleUnlock();
+  }
+
+ private:
+  bool counted_;
 };
+
+// Whether objects of class T count as the library's live objects: yes,
+// unless T says `static constexpr bool kCountsInModule = false`.
+template <typename T>
+constexpr bool CountsInModule() {
+  if constexpr (requires { T::kCountsInModule; }) {
+    return T::kCountsInModule;
+  } else {
+    return true;
+  }
+}
 
 template <typename Derived, typename Primary, typename... Others>
 class Object : public Primary, public Others..., public ObjectBase {
@@ -69,6 +90,9 @@ class Object : public Primary, public Others..., public ObjectBase {
     if (left == 0) delete static_cast<Derived*>(this);
     return left;
   }
+
+ protected:
+  Object() : ObjectBase(CountsInModule<Derived>()) {}
 
  private:
   template <typename First, typename... Rest>

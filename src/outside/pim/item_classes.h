@@ -17,7 +17,7 @@ namespace olconn97::pim {
 
 class UserProperties;
 
-class ContactItem final : public com::DispatchObject<ContactItem, Item> {
+class ContactItem final : public StoreObject<ContactItem, Item> {
  public:
   ContactItem(Context context, FolderRecord folder, std::string file, ContactCard card);
 
@@ -49,7 +49,7 @@ class ContactItem final : public com::DispatchObject<ContactItem, Item> {
   ContactCard card_;
 };
 
-class DistListItem final : public com::DispatchObject<DistListItem, Item> {
+class DistListItem final : public StoreObject<DistListItem, Item> {
  public:
   DistListItem(Context context, FolderRecord folder, std::string file, ContactCard card);
 
@@ -70,7 +70,7 @@ class DistListItem final : public com::DispatchObject<DistListItem, Item> {
 
 class Recipients;
 
-class MailItem final : public com::DispatchObject<MailItem, Item> {
+class MailItem final : public StoreObject<MailItem, Item> {
  public:
   MailItem(Context context, FolderRecord folder, std::string file, MailMessage message);
 
@@ -90,7 +90,7 @@ class MailItem final : public com::DispatchObject<MailItem, Item> {
   MailMessage message_;
 };
 
-class JournalItem final : public com::DispatchObject<JournalItem, Item> {
+class JournalItem final : public StoreObject<JournalItem, Item> {
  public:
   JournalItem(Context context, FolderRecord folder, std::string file, JournalEntry entry);
 
@@ -114,7 +114,7 @@ class JournalItem final : public com::DispatchObject<JournalItem, Item> {
 
 // The user properties of one contact; changes reach the card at once and
 // the file at the contact's Save.
-class UserProperties final : public com::DispatchObject<UserProperties> {
+class UserProperties final : public StoreObject<UserProperties> {
  public:
   explicit UserProperties(com::ComPtr<ContactItem> contact) : contact_(std::move(contact)) {}
 
@@ -133,7 +133,7 @@ class UserProperties final : public com::DispatchObject<UserProperties> {
 };
 
 // One user property of a contact, live: it reads and writes the card.
-class UserPropertyItem final : public com::DispatchObject<UserPropertyItem> {
+class UserPropertyItem final : public StoreObject<UserPropertyItem> {
  public:
   UserPropertyItem(com::ComPtr<ContactItem> contact, std::string name)
       : contact_(std::move(contact)), name_(std::move(name)) {}
@@ -152,7 +152,7 @@ class UserPropertyItem final : public com::DispatchObject<UserPropertyItem> {
 };
 
 // The recipients of a mail or journal entry: names, numbers or addresses.
-class Recipients final : public com::DispatchObject<Recipients> {
+class Recipients final : public StoreObject<Recipients> {
  public:
   explicit Recipients(std::vector<std::string>* list, com::ComPtr<IDispatch> owner)
       : list_(list), owner_(std::move(owner)) {}

@@ -39,6 +39,11 @@ inline constexpr int kCloseSave = 0;
 inline constexpr int kCloseDiscard = 1;
 inline constexpr int kClosePromptForSave = 2;
 
+// The store's objects stand for another component's: they never keep the
+// driver library from unloading.
+template <typename T, typename Base = IDispatch>
+using StoreObject = com::DispatchObject<T, Base, /*kCounted=*/false>;
+
 class Application;
 class NameSpace;
 class MAPIFolder;
@@ -93,7 +98,7 @@ struct Context {
   std::weak_ptr<Session> session;
 };
 
-class Application final : public com::DispatchObject<Application> {
+class Application final : public StoreObject<Application> {
  public:
   // Opens the store; fails (kUnavailable) when it cannot be opened.
   static Result<com::ComPtr<Application>> Create(ApplicationOptions options);
@@ -112,7 +117,7 @@ class Application final : public com::DispatchObject<Application> {
   std::shared_ptr<Session> session_;
 };
 
-class NameSpace final : public com::DispatchObject<NameSpace> {
+class NameSpace final : public StoreObject<NameSpace> {
  public:
   explicit NameSpace(std::shared_ptr<Session> session) : session_(std::move(session)) {}
 
@@ -130,7 +135,7 @@ class NameSpace final : public com::DispatchObject<NameSpace> {
   std::shared_ptr<Session> session_;
 };
 
-class MAPIFolder final : public com::DispatchObject<MAPIFolder> {
+class MAPIFolder final : public StoreObject<MAPIFolder> {
  public:
   MAPIFolder(Context context, FolderRecord record);
 
@@ -158,7 +163,7 @@ class MAPIFolder final : public com::DispatchObject<MAPIFolder> {
   FolderRecord record_;
 };
 
-class Folders final : public com::DispatchObject<Folders> {
+class Folders final : public StoreObject<Folders> {
  public:
   Folders(Context context, std::vector<FolderRecord> folders, FolderRecord parent);
 
@@ -177,7 +182,7 @@ class Folders final : public com::DispatchObject<Folders> {
   FolderRecord parent_;
 };
 
-class Items final : public com::DispatchObject<Items> {
+class Items final : public StoreObject<Items> {
  public:
   Items(Context context, FolderRecord folder, std::vector<std::string> files);
 

@@ -115,8 +115,9 @@ Result<std::shared_ptr<Store>> Store::Open(const std::string& root_in, bool crea
 Status Store::EnsureDefaultFolders() {
   OLC_ASSIGN_OR_RETURN(std::vector<FolderRecord> top_folders, Subfolders(Top()));
   for (const DefaultFolderSpec& wanted : kDefaultFolders) {
-    bool present = std::any_of(top_folders.begin(), top_folders.end(),
-                               [&](const FolderRecord& f) { return f.default_code == wanted.code; });
+    bool present = std::any_of(top_folders.begin(), top_folders.end(), [&](const FolderRecord& f) {
+      return f.default_code == wanted.code;
+    });
     if (present) continue;
     std::string relative = DirectoryNameFor(wanted.name);
     FolderMarker marker{NewIdentity(), wanted.kind, wanted.name, wanted.code};

@@ -8,7 +8,7 @@
 
 namespace olconn97::pim {
 
-class Inspector final : public com::DispatchObject<Inspector> {
+class Inspector final : public StoreObject<Inspector> {
  public:
   explicit Inspector(com::ComPtr<Item> item) : item_(std::move(item)) {}
 
@@ -27,7 +27,7 @@ class Inspector final : public com::DispatchObject<Inspector> {
   bool displayed_ = false;
 };
 
-class Explorer final : public com::DispatchObject<Explorer> {
+class Explorer final : public StoreObject<Explorer> {
  public:
   explicit Explorer(com::ComPtr<MAPIFolder> folder) : folder_(std::move(folder)) {}
 

@@ -1,0 +1,145 @@
+// The driver object's start-up and shutdown: every step in its order, with
+// its log line. Start-up never fails towards the host: a failing step ends
+// the start-up, is logged, and leaves gDriverReady false.
+#include "base/strings.h"
+#include "diag/log.h"
+#include "diag/log_window.h"
+#include "diag/product_identity.h"
+#include "driver/data_connector.h"
+#include "driver/data_paths.h"
+#include "driver/pim_connection.h"
+#include "driver/settings.h"
+#include "driver/shared_state.h"
+#include "outside/jet/dao.h"
+#include "outside/pim/objects.h"
+#include "outside/shell/clock.h"
+#include "outside/shell/shell.h"
+#include "outside/ui/desktop.h"
+#include "outside/ui/timer_form.h"
+
+namespace olconn97 {
+
+namespace {
+
+constexpr int kHourglass = 11;
+constexpr int kDefaultPointer = 0;
+
+// Step 12: the top folder of the store that holds the default Inbox. A
+// step that fails is skipped; a parent without a readable name (the name
+// space above the top folder) or named "Outlook" ends the walk.
+com::ComPtr<pim::MAPIFolder> FindRootFolder(pim::NameSpace& ns) {
+  Result<com::ComPtr<pim::MAPIFolder>> inbox = ns.GetDefaultFolder(pim::kFolderInbox);
+  if (!inbox.ok()) return nullptr;
+  com::ComPtr<pim::MAPIFolder> root = inbox.value();
+  while (com::ComPtr<pim::MAPIFolder> parent = root->ParentFolder()) {
+    if (parent->Name() == "Outlook") break;
+    root = parent;
+  }
+  return root;
+}
+
+// Step 17, the cache part, unless "autodetect" is "1".
+Status OpenOrCreateCache() {
+  SharedState& shared = Shared();
+  std::string autodetect = RegReadString(Hive::kCurrentUser, kPopupKey, "autodetect");
+  diag::Log("autodetect : " + autodetect);
+  if (autodetect == "1") return Status::Ok();
+  diag::Log("Testing file existence (Connector.mdb)...");
+  const std::string cache_file = DataPath() + "/Connector.mdb";
+  if (shared.services.shell().FileExists(cache_file)) {
+    diag::Log("File exists: Connecting to database...");
+    OLC_ASSIGN_OR_RETURN(shared.gCacheDatabase, shared.gWorkspace->OpenDatabase(cache_file));
+    shared.gFirstLaunch = false;
+    // Refreshing the cache from the store belongs to the cache maintainer.
+    return Status::Ok();
+  }
+  diag::Log("File does not exist !!! (First launch ?)");
+  shared.gFirstLaunch = true;
+  // Creating the cache belongs to the cache maintainer.
+  return Status::Ok();
+}
+
+Status ConnectToTheStore() {
+  SharedState& shared = Shared();
+  diag::Log("Connecting to Outlook 97/98...");
+  OLC_ASSIGN_OR_RETURN(shared.gOutlookApp, ConnectToStore(ConfiguredStoreLocation()));
+  diag::Log("Connecting to Outlook...GetNameSpace");
+  OLC_ASSIGN_OR_RETURN(shared.gNameSpace, shared.gOutlookApp->GetNamespace("MAPI"));
+  diag::Log("GetDefaultFolder");
+  shared.gRootFolder = FindRootFolder(*shared.gNameSpace);
+  return Status::Ok();
+}
+
+Status OpenWorkspace() {
+  SharedState& shared = Shared();
+  diag::Log("Connecting to DAO...");
+  if (!shared.db_engine) shared.db_engine = std::make_unique<jet::DBEngine>();
+  OLC_ASSIGN_OR_RETURN(shared.gWorkspace, shared.db_engine->CreateWorkspace(
+                                              "", "admin", "", jet::WorkspaceType::kJet));
+  return Status::Ok();
+}
+
+void LogBanner(std::initializer_list<const char*> lines) {
+  for (const char* line : lines) diag::Log(line);
+}
+
+}  // namespace
+
+Status cDataConnector::StartUp() {
+  SharedState& shared = Shared();
+  DebugOutput("PIMDriverOutlook initialize");
+  diag::LoadProductIdentity();
+  std::string start_text =
+      shell::LocalDateTimeText(shared.services.clock().Now()) + ": * Driver startup *";
+  Shared().services.desktop().screen().SetMousePointer(kHourglass);
+  shared.gDriverReady = true;
+  diag::LogWindow();  // its load decides whether the log is on
+  diag::LogPlain(start_text);
+  LogBanner(
+      {"*************************", "* Driver initialization *", "*************************", ""});
+  OLC_RETURN_IF_ERROR(ConnectToTheStore());
+  diag::Log("Get contacts folders selected from Registry...");
+  shared.gInitializing = true;
+  OLC_RETURN_IF_ERROR(OpenWorkspace());
+  diag::Log("Creating DataCache...");
+  OLC_RETURN_IF_ERROR(OpenOrCreateCache());
+  diag::Log("Creating default ActionList...");
+  diag::Log("Timer initialization");
+  ui::TimerControl& timer = TimerForm().Timer();
+  timer.set_enabled(false);
+  OLC_RETURN_IF_ERROR(timer.SetInterval(10));
+  LogBanner({"*****************************", "* fin Driver initialization *",
+             "*****************************", ""});
+  Shared().services.desktop().screen().SetMousePointer(kDefaultPointer);
+  shared.gInitializing = false;
+  return Status::Ok();
+}
+
+void cDataConnector::Class_Initialize() {
+  Status failure = StartUp();
+  if (failure.ok()) return;
+  SharedState& shared = Shared();
+  Shared().services.desktop().screen().SetMousePointer(kDefaultPointer);
+  diag::Log("Error(Class_Initialize - DataConnector): " + diag::FailureText(failure) + "\n\r" +
+            "Init: Going on execution...");
+  shared.gDriverReady = false;
+}
+
+void cDataConnector::Class_Terminate() {
+  SharedState& shared = Shared();
+  // Each step goes on whatever the previous one did.
+  if (shared.gCacheDatabase) {
+    (void)shared.gCacheDatabase->Close();  // a failing step is skipped
+    shared.gCacheDatabase.reset();
+  }
+  if (shared.gWorkspace) {
+    (void)shared.gWorkspace->Close();
+    shared.gWorkspace.reset();
+  }
+  if (shared.gSTXDatabase) {
+    (void)shared.gSTXDatabase->Close();
+    shared.gSTXDatabase.reset();
+  }
+}
+
+}  // namespace olconn97
