@@ -1,6 +1,7 @@
 #include "driver/data_connector.h"
 
 #include "diag/log.h"
+#include "driver/selected_folders.h"
 #include "driver/shared_state.h"
 #include "outside/pim/objects.h"
 
@@ -104,10 +105,8 @@ Result<com::ComPtr<Contact>> cDataConnector::Dataconnector_GetContactByContactID
 
 Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_view command,
                                                                   const VARIANT&) {
-  if (command == "isFolderConfigured") {
-    return NotYet("DataConnector_ExecuteCommand(\"isFolderConfigured\")",
-                  "the selected contact folders");
-  }
+  // Only this command, spelt exactly so; anything else answers Empty.
+  if (command == "isFolderConfigured") return com::Variant::Bool(IsFolderConfigured());
   return com::Variant();
 }
 

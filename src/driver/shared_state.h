@@ -11,6 +11,7 @@
 #ifndef OLCONN97_DRIVER_SHARED_STATE_H_
 #define OLCONN97_DRIVER_SHARED_STATE_H_
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -113,6 +114,11 @@ struct SharedState {
   std::string error_file_name;
   // Headless, a shown log window prints its lines on stderr (tests turn it off).
   bool echo_log_window = true;
+
+  // The selected contact folders (at most 16, packed from index 0).
+  bool gAllFoldersSelected = false;
+  std::array<std::string, 16> gSelectedEntryIds;
+  std::array<std::string, 16> gSelectedStoreIds;
 
   // Data paths, computed once per process.
   std::string gDataPath;

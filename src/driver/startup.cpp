@@ -8,6 +8,7 @@
 #include "driver/data_connector.h"
 #include "driver/data_paths.h"
 #include "driver/pim_connection.h"
+#include "driver/selected_folders.h"
 #include "driver/settings.h"
 #include "driver/shared_state.h"
 #include "outside/jet/dao.h"
@@ -99,6 +100,7 @@ Status cDataConnector::StartUp() {
       {"*************************", "* Driver initialization *", "*************************", ""});
   OLC_RETURN_IF_ERROR(ConnectToTheStore());
   diag::Log("Get contacts folders selected from Registry...");
+  GetContactFoldersSelected();
   shared.gInitializing = true;
   OLC_RETURN_IF_ERROR(OpenWorkspace());
   diag::Log("Creating DataCache...");

@@ -38,8 +38,9 @@ const std::vector<std::string> kOpening =
 
 const std::vector<std::string> kConnected =
     Stamped({"Connecting to Outlook...GetNameSpace", "GetDefaultFolder",
-             "Get contacts folders selected from Registry...", "Connecting to DAO...",
-             "Creating DataCache..."});
+             "Get contacts folders selected from Registry...",
+             "GetContactFoldersSelected(): read from registry", "  all folders selected",
+             "Connecting to DAO...", "Creating DataCache..."});
 
 const std::vector<std::string> kClosing = Stamped(
     {"Creating default ActionList...", "Timer initialization", "*****************************",
