@@ -67,13 +67,25 @@ DriverTest::DriverTest()
       shell_(std::make_unique<shell::PosixShell>(temp_.Child("app"))) {
   tzset();
   mkdir(app_path().c_str(), 0755);
+  // The catalogs beside the driver, as an installation has them.
+  std::filesystem::create_directories(app_path() + "/lang");
+  for (const char* language : {"us", "fr"}) {
+    std::filesystem::copy_file(std::string(OLCONN97_SOURCE_DATA_DIR) + "/lang/" + language + ".po",
+                               app_path() + "/lang/" + language + ".po");
+  }
   ResetSharedStateForTesting();
   Services& services = Shared().services;
   services.SetRegistry(&registry_);
   services.SetClock(&clock_);
   services.SetMessageBoxes(&message_boxes_);
   services.SetShell(shell_.get());
+  services.SetDesktop(&desktop_);
   Shared().echo_log_window = false;
+}
+
+void DriverTest::LetTimePass(std::chrono::milliseconds delay) {
+  loop_clock_.Advance(delay);
+  desktop_.loop().YieldOnce();
 }
 
 DriverTest::~DriverTest() {
@@ -83,6 +95,7 @@ DriverTest::~DriverTest() {
   services.SetClock(nullptr);
   services.SetMessageBoxes(nullptr);
   services.SetShell(nullptr);
+  services.SetDesktop(nullptr);
 }
 
 }  // namespace olconn97::testing

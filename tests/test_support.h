@@ -15,7 +15,10 @@
 #include "outside/registry/registry.h"
 #include "outside/shell/clock.h"
 #include "outside/shell/shell.h"
+#include "outside/ui/desktop.h"
+#include "outside/ui/loop_clock.h"
 #include "outside/ui/message_box.h"
+#include "outside/ui/window_backend.h"
 
 namespace olconn97::testing {
 
@@ -76,6 +79,13 @@ class DriverTest : public ::testing::Test {
   shell::ManualClock clock_;
   ui::RecordedMessageBoxes message_boxes_;
   std::unique_ptr<shell::PosixShell> shell_;
+  // The message loop runs on a clock the test advances.
+  ui::ManualLoopClock loop_clock_;
+  ui::HeadlessWindowBackend window_backend_;
+  ui::Desktop desktop_{loop_clock_, window_backend_};
+
+  // Lets `delay` pass on the loop's clock and runs what became due.
+  void LetTimePass(std::chrono::milliseconds delay);
 };
 
 }  // namespace olconn97::testing

@@ -1,9 +1,12 @@
 #include "driver/data_connector.h"
 
+#include "cache/data_cache.h"
+#include "contact/contact.h"
 #include "diag/log.h"
 #include "driver/selected_folders.h"
 #include "driver/shared_state.h"
 #include "outside/pim/objects.h"
+#include "outside/pim/windows.h"
 
 namespace olconn97 {
 
@@ -69,8 +72,24 @@ com::ComPtr<PIMActions> cDataConnector::DataConnector_Actions() {
 }
 
 Result<com::ComPtr<Contact>> cDataConnector::DataConnector_GetActiveContact() {
-  if (!Shared().gDriverReady) return com::ComPtr<Contact>();
-  return NotYet("DataConnector_GetActiveContact", "the contact object");
+  SharedState& shared = Shared();
+  if (!shared.gDriverReady) return com::ComPtr<Contact>();
+  if (!shared.gOutlookApp) {
+    diag::LogFailure("Error (GetActiveContact): ", StoreClosed());
+    return com::ComPtr<Contact>();
+  }
+  com::ComPtr<pim::Inspector> inspector = shared.gOutlookApp->ActiveInspector();
+  if (!inspector) return com::ComPtr<Contact>();
+  // A window on a mail or a journal entry holds no contact to hand out.
+  pim::Item* item = inspector->CurrentItem().get();
+  if (item == nullptr || item->AsContact() == nullptr) {
+    diag::LogFailure("Error (GetActiveContact): ",
+                     Status::InvalidArgument("the active window does not show a contact"));
+    return com::ComPtr<Contact>();
+  }
+  com::ComPtr<Contact> contact = NewContact();
+  ContactOf(contact.get())->SetValues(item);
+  return contact;
 }
 
 Result<com::ComPtr<ContactRecord>> cDataConnector::Dataconnector_OpenContactRecord() {
@@ -89,9 +108,20 @@ Status cDataConnector::Dataconnector_ConfigPIM() {
   return NotYet("Dataconnector_ConfigPIM", "the configuration window");
 }
 
-Status cDataConnector::Dataconnector_WriteCache(bool) {
-  if (!Shared().gDriverReady) return Status::Ok();
-  return NotYet("Dataconnector_WriteCache", "the contact cache");
+Status cDataConnector::Dataconnector_WriteCache(bool complete) {
+  SharedState& shared = Shared();
+  if (!shared.gDriverReady) return Status::Ok();
+  if (!shared.gDataCache) {
+    diag::LogFailure("Error (WriteCache): ", Status::Unavailable("there is no cache maintainer"));
+    return Status::Ok();
+  }
+  if (complete) {
+    GetContactFoldersSelected();  // the folder dialog may have changed the choice
+    shared.gDataCache->CreateCache();
+  } else {
+    shared.gDataCache->UpdateCache();
+  }
+  return Status::Ok();
 }
 
 Status cDataConnector::Dataconnector_CreateContact(std::string_view, std::string_view, bool) {
@@ -99,8 +129,24 @@ Status cDataConnector::Dataconnector_CreateContact(std::string_view, std::string
   return NotYet("Dataconnector_CreateContact", "the contact store");
 }
 
-Result<com::ComPtr<Contact>> cDataConnector::Dataconnector_GetContactByContactID(std::string_view) {
-  return NotYet("Dataconnector_GetContactByContactID", "the contact object");
+Result<com::ComPtr<Contact>> cDataConnector::Dataconnector_GetContactByContactID(
+    std::string_view id) {
+  // Never fails: a failing step is passed over and the next one runs.
+  diag::Log("GetContactByContactID: " + std::string(id) + "...");
+  com::ComPtr<Contact> contact = NewContact();
+  cContact& filled = *ContactOf(contact.get());
+  SharedState& shared = Shared();
+  com::ComPtr<pim::Item> item;
+  if (shared.gNameSpace) item = shared.gNameSpace->GetItemFromID(id).value_or(nullptr);
+  if (!item) {
+    filled.SetNotInPIM(true);
+    diag::Log("Bad EntryID");
+  } else {
+    filled.SetValues(item.get());
+    diag::Log("Contact: " + filled.FullName());
+  }
+  diag::Log("End GetContactByContactID...");
+  return contact;
 }
 
 Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_view command,

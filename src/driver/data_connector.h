@@ -7,6 +7,7 @@
 #ifndef OLCONN97_DRIVER_DATA_CONNECTOR_H_
 #define OLCONN97_DRIVER_DATA_CONNECTOR_H_
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,7 @@
 #include "olconn97/hostlib.h"
 #include "outside/com/com_ptr.h"
 #include "outside/com/variant.h"
+#include "outside/textres/text_resources.h"
 
 namespace olconn97 {
 
@@ -52,6 +54,9 @@ class cDataConnector {
                                                     const VARIANT& argument);
 
  private:
+  // This object's own text translator (export folder labels and warnings).
+  std::unique_ptr<textres::Translator> translator_;
+
   void Class_Initialize();
   void Class_Terminate();
   // Steps 1 to 23 of the start-up; the failure that ended them, if any.

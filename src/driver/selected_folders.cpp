@@ -21,9 +21,12 @@ void GetContactFoldersSelected() {
   int count = 0;
   for (int n = 1; n <= kMaxSelectedFolders; ++n) {
     const std::string suffix = std::to_string(n);
-    std::string entry_id = RegReadString(Hive::kCurrentUser, kFolderSelectionKey, "entryId" + suffix);
-    std::string store_id = RegReadString(Hive::kCurrentUser, kFolderSelectionKey, "storeId" + suffix);
-    std::string select = RegReadString(Hive::kCurrentUser, kFolderSelectionKey, "selectId" + suffix);
+    std::string entry_id =
+        RegReadString(Hive::kCurrentUser, kFolderSelectionKey, "entryId" + suffix);
+    std::string store_id =
+        RegReadString(Hive::kCurrentUser, kFolderSelectionKey, "storeId" + suffix);
+    std::string select =
+        RegReadString(Hive::kCurrentUser, kFolderSelectionKey, "selectId" + suffix);
     if (entry_id.empty() && store_id.empty()) break;
     diag::Log("  i=" + suffix);
     diag::Log("    EntryId=" + entry_id);

@@ -1,5 +1,8 @@
 #include "driver/shared_state.h"
 
+#include "cache/data_cache.h"
+#include "cache/progress_window.h"
+#include "diag/localize.h"
 #include "diag/log_window.h"
 #include "outside/jet/dao.h"
 #include "outside/pim/objects.h"

@@ -20,6 +20,9 @@
 
 namespace olconn97 {
 
+class DataCache;
+class frmCreateCache;
+struct LocalizationState;
 namespace registry {
 class Registry;
 }
@@ -103,8 +106,13 @@ struct SharedState {
   // Connector.mdb and the employee directory stx.mdb.
   std::unique_ptr<jet::DBEngine> db_engine;
   std::unique_ptr<jet::Workspace> gWorkspace;
-  std::unique_ptr<jet::Database> gCacheDatabase;
-  std::unique_ptr<jet::Database> gSTXDatabase;
+  // Shared: a search cursor keeps the database its result came from.
+  std::shared_ptr<jet::Database> gCacheDatabase;
+  std::shared_ptr<jet::Database> gSTXDatabase;
+
+  // The one cache maintainer, and the window its walks run behind.
+  std::unique_ptr<DataCache> gDataCache;
+  std::unique_ptr<frmCreateCache> progress_window;
 
   // Diagnostics: the developer log is on (set by the log window's load).
   bool gLogEnabled = false;
@@ -132,6 +140,9 @@ struct SharedState {
 
   // Character set of the user's language.
   int16_t gCharset = 0;
+  // The language table, the text resources (gTextResources) and the
+  // catalogs read so far.
+  std::unique_ptr<LocalizationState> localization;
 
   // The hidden timer form, loaded on first use (TimerForm()). Declared after
   // `services`, so it goes before the desktop it lives on.

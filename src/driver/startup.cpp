@@ -2,6 +2,8 @@
 // its log line. Start-up never fails towards the host: a failing step ends
 // the start-up, is logged, and leaves gDriverReady false.
 #include "base/strings.h"
+#include "cache/data_cache.h"
+#include "diag/localize.h"
 #include "diag/log.h"
 #include "diag/log_window.h"
 #include "diag/product_identity.h"
@@ -51,12 +53,12 @@ Status OpenOrCreateCache() {
     diag::Log("File exists: Connecting to database...");
     OLC_ASSIGN_OR_RETURN(shared.gCacheDatabase, shared.gWorkspace->OpenDatabase(cache_file));
     shared.gFirstLaunch = false;
-    // Refreshing the cache from the store belongs to the cache maintainer.
+    (void)shared.gDataCache->IsUpToDate(true);  // refreshes when the store changed
     return Status::Ok();
   }
   diag::Log("File does not exist !!! (First launch ?)");
   shared.gFirstLaunch = true;
-  // Creating the cache belongs to the cache maintainer.
+  shared.gDataCache->CreateCache();
   return Status::Ok();
 }
 
@@ -90,11 +92,13 @@ Status cDataConnector::StartUp() {
   SharedState& shared = Shared();
   DebugOutput("PIMDriverOutlook initialize");
   diag::LoadProductIdentity();
+  shared.gCharset = GetChartset();
   std::string start_text =
       shell::LocalDateTimeText(shared.services.clock().Now()) + ": * Driver startup *";
   Shared().services.desktop().screen().SetMousePointer(kHourglass);
   shared.gDriverReady = true;
   diag::LogWindow();  // its load decides whether the log is on
+  translator_ = std::make_unique<textres::Translator>();
   diag::LogPlain(start_text);
   LogBanner(
       {"*************************", "* Driver initialization *", "*************************", ""});
@@ -104,12 +108,14 @@ Status cDataConnector::StartUp() {
   shared.gInitializing = true;
   OLC_RETURN_IF_ERROR(OpenWorkspace());
   diag::Log("Creating DataCache...");
+  shared.gDataCache = std::make_unique<DataCache>();
   OLC_RETURN_IF_ERROR(OpenOrCreateCache());
   diag::Log("Creating default ActionList...");
   diag::Log("Timer initialization");
   ui::TimerControl& timer = TimerForm().Timer();
   timer.set_enabled(false);
   OLC_RETURN_IF_ERROR(timer.SetInterval(10));
+  (void)TextResources().Initialize(0);  // its outcome is not used
   LogBanner({"*****************************", "* fin Driver initialization *",
              "*****************************", ""});
   Shared().services.desktop().screen().SetMousePointer(kDefaultPointer);
@@ -121,6 +127,7 @@ void cDataConnector::Class_Initialize() {
   Status failure = StartUp();
   if (failure.ok()) return;
   SharedState& shared = Shared();
+  (void)TextResources().Initialize(0);
   Shared().services.desktop().screen().SetMousePointer(kDefaultPointer);
   diag::Log("Error(Class_Initialize - DataConnector): " + diag::FailureText(failure) + "\n\r" +
             "Init: Going on execution...");
@@ -142,6 +149,8 @@ void cDataConnector::Class_Terminate() {
     (void)shared.gSTXDatabase->Close();
     shared.gSTXDatabase.reset();
   }
+  translator_.reset();
+  ReleaseTextResources();
 }
 
 }  // namespace olconn97

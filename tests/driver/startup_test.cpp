@@ -1,6 +1,7 @@
 // The driver object's start-up and shutdown, line by line of its log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "diag/log_window.h"
@@ -40,7 +41,8 @@ const std::vector<std::string> kConnected =
     Stamped({"Connecting to Outlook...GetNameSpace", "GetDefaultFolder",
              "Get contacts folders selected from Registry...",
              "GetContactFoldersSelected(): read from registry", "  all folders selected",
-             "Connecting to DAO...", "Creating DataCache..."});
+             "Connecting to DAO...", "Creating DataCache...", "Reading registry...",
+             "LastModifKey = ", "Restrict String = [LastModificationTime] > '1900-01-01 00:01'"});
 
 const std::vector<std::string> kClosing = Stamped(
     {"Creating default ActionList...", "Timer initialization", "*****************************",
@@ -87,9 +89,16 @@ TEST_F(StartupTest, AnExistingCacheIsOpened) {
       jet::DBEngine().CreateDatabase(cache, "CREATE TABLE TCache (PhoneNumber TEXT);").ok());
   Shared().gFirstLaunch = true;
   cDataConnector driver;
-  std::vector<std::string> tail(Lines().end() - 9, Lines().end() - 6);
-  EXPECT_EQ(tail, Stamped({"autodetect : ", "Testing file existence (Connector.mdb)...",
-                           "File exists: Connecting to database..."}));
+  auto at = std::find(Lines().begin(), Lines().end(), kStamp + std::string("autodetect : "));
+  ASSERT_NE(at, Lines().end());
+  std::vector<std::string> cache_part(at, Lines().end() - static_cast<long>(kClosing.size()));
+  EXPECT_EQ(cache_part, Stamped({"autodetect : ", "Testing file existence (Connector.mdb)...",
+                                 "File exists: Connecting to database...", "Reading registry...",
+                                 "LastModifKey = 01/01/1900 00:00",
+                                 "Restrict String = [LastModificationTime] > '1900-01-01 00:01'",
+                                 "Testing cache change...", "Modified Folder Tested = Contacts",
+                                 "Modified Folder selected = Contacts", "Is up to date: True",
+                                 "No cache Update..."}));
   EXPECT_TRUE(Shared().gCacheDatabase);
   EXPECT_FALSE(Shared().gFirstLaunch);
 }

@@ -45,11 +45,14 @@ int main(int argc, char** argv) {
     clear(&result);
     as_dispatch->Release();
 
-    // A failing call leaves error information behind; the host takes it.
+    // A contact for an unknown entry ID (a placeholder), then a failing
+    // call, whose error information the host takes.
     BSTR empty = alloc("");
     Contact* contact = nullptr;
     driver->Dataconnector_GetContactByContactID(empty, &contact);
+    if (contact != nullptr) contact->Release();
     free_string(empty);
+    driver->Dataconnector_SynchronizeExportFolder(nullptr, nullptr);
     IErrorInfo* info = nullptr;
     if (error_info(0, &info) == S_OK) info->Release();
 

@@ -103,14 +103,16 @@ TEST_F(HostTest, CallsAMemberByNameAsTheHostDoes) {
 
 TEST_F(HostTest, AMemberThatIsNotThereYetSaysSo) {
   IDispatch* driver = CreateDriver();
-  char name[] = "Dataconnector_GetContactByContactID";
+  char name[] = "Dataconnector_SynchronizeExportFolder";
   LPOLESTR names[] = {name};
   DISPID id = DISPID_UNKNOWN;
   ASSERT_EQ(driver->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-  VARIANT argument;
-  argument.vt = VT_BSTR;
-  argument.bstrVal = nullptr;  // a null BSTR is the empty text
-  DISPPARAMS params{&argument, nullptr, 1, 0};
+  VARIANT arguments[2];
+  for (VARIANT& argument : arguments) {
+    argument.vt = VT_BSTR;
+    argument.bstrVal = nullptr;  // a null BSTR is the empty text
+  }
+  DISPPARAMS params{arguments, nullptr, 2, 0};
   VARIANT result;
   result.vt = VT_EMPTY;
   EXCEPINFO exception{};

@@ -22,6 +22,7 @@ constexpr char kUsage[] =
     "  status   whether the driver is ready, its PIM code and version [--json]\n"
     "  reg      read and write the driver's settings, with reg.exe's syntax\n"
     "  store    the contact store: its folders, or one card as the driver reads it\n"
+    "  contact  one contact as the host reads it: contact show ENTRYID [--json]\n"
     "  help     this text\n"
     "\n"
     "'olconn97 <command> --help' describes a command.\n"
@@ -84,11 +85,12 @@ int main(int argc, char** argv) {
   std::string command = argv[1];
   host::Args args(argv + 2, argv + argc);
   using Runner = int (*)(const host::Args&);
-  Runner runner = command == "demo"     ? host::RunDemo
-                  : command == "status" ? host::RunStatus
-                  : command == "reg"    ? host::RunReg
-                  : command == "store"  ? host::RunStore
-                                        : nullptr;
+  Runner runner = command == "demo"      ? host::RunDemo
+                  : command == "status"  ? host::RunStatus
+                  : command == "reg"     ? host::RunReg
+                  : command == "store"   ? host::RunStore
+                  : command == "contact" ? host::RunContact
+                                         : nullptr;
   if (runner == nullptr) {
     std::fprintf(stderr, "olconn97: unknown command '%s'\n\n%s", command.c_str(), host::kUsage);
     return 2;

@@ -12,13 +12,16 @@ namespace olconn97::jet {
 // expression index or a folded column can serve a case-insensitive prefix.
 inline constexpr char kFoldFunction[] = "jet_fold";
 
+// The SQL function that writes a text backwards (the cache's reversed digits).
+inline constexpr char kReverseFunction[] = "jet_reverse";
+
 // Registers, on `db`:
 // - Jet's Like in place of SQLite's: "x LIKE p" tests x against the Jet
 //   pattern p (like.h). An invalid pattern fails the statement with
 //   "Invalid pattern string.". A null on either side gives null.
 // - The text collation of Order By (kTextCollation, CompareText()).
-// - kFoldFunction(text).
-// All three are deterministic and harmless, so the schema may use them.
+// - kFoldFunction(text) and kReverseFunction(text).
+// All are deterministic and harmless, so the schema may use them.
 Status RegisterJetFunctions(sqlite3* db);
 
 }  // namespace olconn97::jet

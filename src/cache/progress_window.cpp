@@ -1,0 +1,136 @@
+#include "cache/progress_window.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "cache/data_cache.h"
+#include "diag/localize.h"
+#include "diag/log_window.h"
+#include "driver/shared_state.h"
+#include "outside/jet/database.h"
+#include "outside/textres/text_resources.h"
+
+namespace olconn97 {
+
+namespace {
+
+constexpr char kClip[] = "/filecopy.gif";
+// Rows gather in a transaction of this size while a walk writes them; a
+// search of this process sees them at once, others at each commit.
+constexpr int64_t kWalkBatchRows = 256;
+
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+}  // namespace
+
+frmCreateCache::frmCreateCache(ui::Desktop& desktop) : WindowModel(desktop, "frmCreateCache") {}
+
+void frmCreateCache::CreateControls() {
+  Add<ui::Label>("Label1").set_text("#15000#Folder:");
+  folder_label_ = &Add<ui::Label>("FolderLbl");
+  Add<ui::Label>("Label3").set_text("#15001#Contact:");
+  contact_label_ = &Add<ui::Label>("ContactLbl");
+  progress_ = &Add<ui::ProgressBar>("ProgressBar");
+  animation_ = &Add<ui::Animation>("Animation1");
+  timer_ = &Add<ui::TimerControl>("Timer");
+  timer_->on_tick = [this] {
+    timer_->set_enabled(false);
+    Start();
+  };
+}
+
+void frmCreateCache::OnLoad() {
+  SetFormCharset(*this);
+  (void)TextResources().LocalizeForm(*this);
+  Status clip = animation_->Open(Shared().services.shell().AppPath() + kClip);
+  if (!clip.ok()) {
+    // Written whether or not the log is on. Unlike the window this replaces,
+    // a missing clip does not keep the walk from starting.
+    diag::LogWindow().Addlog("Error: " + clip.description() + " In " +
+                             (clip.source().empty() ? "frmCreateCache" : clip.source()));
+  }
+  (void)progress_->set_value(0);
+  (void)timer_->SetInterval(kStartDelay);
+  timer_->set_enabled(true);
+}
+
+bool frmCreateCache::OnQueryUnload(ui::UnloadMode mode) {
+  return mode == ui::UnloadMode::kCode;  // the user cannot close it
+}
+
+void frmCreateCache::Start() {
+  SharedState& shared = Shared();
+  animation_->set_visible(true);
+  (void)animation_->Play();
+  SetForeground();
+  DataCache* cache = shared.gDataCache.get();
+  if (cache != nullptr) {
+    cache->BeginWalk(shared.services.clock().Now());
+    if (shared.gCacheDatabase) shared.gCacheDatabase->SetCommitEvery(kWalkBatchRows);
+    if (shared.gRootFolder) {
+      com::ComPtr<pim::MAPIFolder> root = shared.gRootFolder;
+      if (CreateMode) {
+        cache->AddContact(*root);
+      } else {
+        cache->UpdateFolder(*root);
+      }
+    }
+    if (shared.gCacheDatabase) {
+      (void)shared.gCacheDatabase->Commit();
+      shared.gCacheDatabase->SetCommitEvery(1);
+    }
+    cache->UpdateKeyChange();
+  }
+  ui::MessageLoop& loop = desktop().loop();
+  loop.YieldOnce();
+  animation_->Stop();
+  animation_->set_visible(false);
+  loop.YieldOnce();
+  if (printed_) PrintProgress(true);
+  Unload();
+}
+
+void frmCreateCache::ShowFolder(const std::string& name, int item_count) {
+  folder_label_->set_text(name);
+  (void)progress_->set_min(0);
+  (void)progress_->set_value(0);
+  (void)progress_->set_max(item_count + 1);
+  Refresh();
+  PrintProgress(false);
+}
+
+void frmCreateCache::ShowContact(const std::string& name, int position) {
+  contact_label_->set_text(name);
+  (void)progress_->set_value(position);
+  PrintProgress(false);
+}
+
+void frmCreateCache::ShowFolderDone() { (void)progress_->set_value(progress_->max()); }
+
+void frmCreateCache::PrintProgress(bool final_line) {
+  if (!StderrIsTerminal()) return;
+  auto now = std::chrono::steady_clock::now();
+  if (!final_line && printed_ && now - last_print_ < std::chrono::milliseconds(100)) return;
+  last_print_ = now;
+  printed_ = true;
+  constexpr int kWidth = 24;
+  int max = progress_->max() > 0 ? progress_->max() : 1;
+  int filled = static_cast<int>(static_cast<long long>(progress_->value()) * kWidth / max);
+  std::string bar(static_cast<size_t>(filled), '#');
+  bar.resize(kWidth, '.');
+  std::fprintf(stderr, "\r\033[K[%s] %s: %s (%d/%d)", bar.c_str(), folder_label_->text().c_str(),
+               contact_label_->text().c_str(), progress_->value(), max - 1);
+  if (final_line) std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
+frmCreateCache& ProgressWindow() {
+  SharedState& shared = Shared();
+  if (!shared.progress_window) {
+    shared.progress_window = std::make_unique<frmCreateCache>(shared.services.desktop());
+  }
+  return *shared.progress_window;
+}
+
+}  // namespace olconn97
