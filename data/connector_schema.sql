@@ -3,9 +3,10 @@
 --
 -- PhoneNumber holds the number's decimal digits only; PhoneReversed the same
 -- digits backwards, so that a search by a number's ending ("*4567") is an
--- index range as well as one by its beginning ("0123*"). Name sorts and
--- compares without regard to case (jet_text, jet_fold: the database layer
--- registers both on every connection).
+-- index range as well as one by its beginning ("0123*"). Name sorts without
+-- regard to case (jet_text: the database layer registers it, and jet_reverse,
+-- on every connection). The driver keeps the table's indexes itself: a
+-- rebuild drops them while it writes every row and makes them again after.
 CREATE TABLE TCache (
   PhoneNumber TEXT,
   EntryID TEXT,
@@ -13,7 +14,3 @@ CREATE TABLE TCache (
   AutoSelect INTEGER NOT NULL DEFAULT 0,
   PhoneReversed TEXT GENERATED ALWAYS AS (jet_reverse(PhoneNumber)) VIRTUAL
 );
-CREATE INDEX TCacheEntryID ON TCache (EntryID);
-CREATE INDEX TCachePhoneNumber ON TCache (PhoneNumber);
-CREATE INDEX TCachePhoneReversed ON TCache (PhoneReversed);
-CREATE INDEX TCacheName ON TCache (jet_fold(Name));

@@ -58,6 +58,11 @@ STDAPI_(int) olconn97_reg(int argc, const char* const* argv);
  * usage. */
 STDAPI_(int) olconn97_store(int argc, const char* const* argv);
 
+/* Contact cache: "rebuild", "refresh" or "status", with --json. Rebuild and
+ * refresh start the driver and pump the message loop until the walk has
+ * ended. Exit code 0 done, 1 failed, 2 bad usage. */
+STDAPI_(int) olconn97_cache(int argc, const char* const* argv);
+
 /* Demo: creates the demo contact store in `folder` (made when missing).
  * 0 created, 1 failed (the reason on stderr), 3 the store holds contacts
  * already (left as it is). */

@@ -44,11 +44,18 @@ std::string DataCache::TestAndSet(pim::Item& item) {
   }
   std::string name = contact->Text("LastNameAndFirstName");
   if (name.empty()) name = contact->Text("FullName");
-  if (!name.empty()) AddPhoneNumbers(*contact);  // a contact without a name is not indexed
+  if (name.empty()) return name;  // a contact without a name is not indexed
+  named_item_ = contact;          // its rows carry the name just found
+  named_item_name_ = name;
+  AddPhoneNumbers(*contact);
   return name;
 }
 
 void DataCache::AddPhoneNumbers(pim::ContactItem& item) {
+  if (named_item_ != &item) {
+    named_item_ = &item;
+    named_item_name_ = RowName(item);
+  }
   for (pim::PhoneKind kind : pim::kAllPhoneKinds) {
     Result<std::string> number = item.card().Phone(kind);
     if (!number.ok()) {
@@ -61,6 +68,7 @@ void DataCache::AddPhoneNumbers(pim::ContactItem& item) {
   for (const std::string& extra : item.card().ExtraPhoneNumbers().value_or({})) {
     AddPhoneNumber(extra, item);
   }
+  named_item_ = nullptr;
   YieldToTheLoop();
 }
 
@@ -71,7 +79,8 @@ void DataCache::AddPhoneNumber(std::string_view number, pim::ContactItem& item) 
     OLC_RETURN_IF_ERROR(CacheTable_->SetField("PHONENUMBER", PhoneDigits(number)));
     OLC_RETURN_IF_ERROR(CacheTable_->SetField("EntryID", item.EntryID()));
     OLC_RETURN_IF_ERROR(CacheTable_->SetField("AutoSelect", jet::Value::Boolean(false)));
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField("Name", RowName(item)));
+    OLC_RETURN_IF_ERROR(
+        CacheTable_->SetField("Name", named_item_ == &item ? named_item_name_ : RowName(item)));
     return CacheTable_->Update();
   }();
   if (!done.ok()) {

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "cache/cache_schema.h"
 #include "cache/progress_window.h"
 #include "diag/log.h"
 #include "driver/data_paths.h"
@@ -127,6 +128,7 @@ void DataCache::UpdateCache() {
       OLC_ASSIGN_OR_RETURN(shared.gCacheDatabase,
                            shared.gWorkspace->OpenDatabase(DataPath() + "/Connector.mdb"));
     }
+    OLC_RETURN_IF_ERROR(EnsureCacheIndexes(*shared.gCacheDatabase));
     return OpenCacheTable();
   }();
   if (!done.ok()) {
@@ -149,7 +151,8 @@ Status DataCache::OpenForRebuild(const std::string& target) {
   // Every rebuild starts from an empty table, the first one of a process
   // that began without a cache file too: rows are never doubled.
   Result<int64_t> removed = shared.gCacheDatabase->Execute("Delete * From TCache", {});
-  return removed.status();
+  OLC_RETURN_IF_ERROR(removed.status());
+  return DropCacheIndexes(*shared.gCacheDatabase);  // made again when the walk ends
 }
 
 void DataCache::CreateCache() {
@@ -169,6 +172,12 @@ void DataCache::CreateCache() {
                                                 "Popup can't function correctly without it.",
                                             "Critical Error", ui::MessageIcon::kCritical});
       return;
+    }
+    if (!shell.FileExists(target)) {
+      // The journal files of a cache someone deleted belong to no database
+      // any more: left beside a fresh copy they would corrupt it.
+      (void)shell.DeleteFile(target + "-wal");
+      (void)shell.DeleteFile(target + "-shm");
     }
     (void)shell.CopyFile(template_file, target, /*fail_if_exists=*/true);
     SetFileEveryoneAccess(target);

@@ -77,6 +77,10 @@ class DataCache {
   std::unique_ptr<jet::Recordset> CacheTable_;
   shell::WallTime walk_start_{};
   bool walk_failed_ = false;
+  // The name every row of the contact being indexed carries, worked out
+  // once for all its numbers; empty outside AddPhoneNumbers.
+  const pim::ContactItem* named_item_ = nullptr;
+  std::string named_item_name_;
 };
 
 // "0123 456-78" -> "012345678": the decimal digits of a number, nothing else.

@@ -4,8 +4,10 @@
 
 #include <cstdio>
 
+#include "cache/cache_schema.h"
 #include "cache/data_cache.h"
 #include "diag/localize.h"
+#include "diag/log.h"
 #include "diag/log_window.h"
 #include "driver/shared_state.h"
 #include "outside/jet/database.h"
@@ -18,9 +20,12 @@ namespace {
 constexpr char kClip[] = "/filecopy.gif";
 // Rows gather in a transaction of this size while a walk writes them; a
 // search of this process sees them at once, others at each commit.
-constexpr int64_t kWalkBatchRows = 256;
+constexpr int64_t kWalkBatchRows = 2048;
 
-bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+bool StderrIsTerminal() {
+  static const bool terminal = isatty(STDERR_FILENO) == 1;  // asked once, not per contact
+  return terminal;
+}
 
 }  // namespace
 
@@ -60,6 +65,11 @@ bool frmCreateCache::OnQueryUnload(ui::UnloadMode mode) {
 }
 
 void frmCreateCache::Start() {
+  // One walk at a time: the timer that starts it is stopped first, and a
+  // call while the walk yields to the message loop finds it running.
+  timer_->set_enabled(false);
+  if (walking_) return;
+  walking_ = true;
   SharedState& shared = Shared();
   animation_->set_visible(true);
   (void)animation_->Play();
@@ -79,6 +89,8 @@ void frmCreateCache::Start() {
     if (shared.gCacheDatabase) {
       (void)shared.gCacheDatabase->Commit();
       shared.gCacheDatabase->SetCommitEvery(1);
+      Status indexed = EnsureCacheIndexes(*shared.gCacheDatabase);
+      if (!indexed.ok()) diag::LogFailure("Error (CreateCache): ", indexed);
     }
     cache->UpdateKeyChange();
   }
@@ -88,6 +100,7 @@ void frmCreateCache::Start() {
   animation_->set_visible(false);
   loop.YieldOnce();
   if (printed_) PrintProgress(true);
+  walking_ = false;
   Unload();
 }
 

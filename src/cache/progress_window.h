@@ -29,6 +29,8 @@ class frmCreateCache final : public ui::WindowModel {
 
   // Runs the walk (the timer's first tick calls it).
   void Start();
+  // Whether a walk is under way (it yields to the message loop after each contact).
+  bool walking() const { return walking_; }
 
   // What the walks show.
   void ShowFolder(const std::string& name, int item_count);
@@ -54,6 +56,7 @@ class frmCreateCache final : public ui::WindowModel {
   ui::TimerControl* timer_ = nullptr;
   std::chrono::steady_clock::time_point last_print_{};
   bool printed_ = false;
+  bool walking_ = false;
 };
 
 // The process's progress window, created on first use.

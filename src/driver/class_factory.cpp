@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cache/cache_command.h"
 #include "driver/data_connector.h"
 #include "driver/demo_store.h"
 #include "driver/pim_connection.h"
@@ -75,4 +76,10 @@ STDAPI_(int) olconn97_demo_store(const char* folder) {
   if (created.code() == olconn97::Code::kAlreadyExists) return 3;
   std::cerr << "olconn97: cannot create the demo store: " << created.description() << "\n";
   return 1;
+}
+
+STDAPI_(int) olconn97_cache(int argc, const char* const* argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] == nullptr ? "" : argv[i]);
+  return olconn97::RunCacheCommand(args, std::cout, std::cerr);
 }

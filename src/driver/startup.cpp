@@ -2,6 +2,7 @@
 // its log line. Start-up never fails towards the host: a failing step ends
 // the start-up, is logged, and leaves gDriverReady false.
 #include "base/strings.h"
+#include "cache/cache_schema.h"
 #include "cache/data_cache.h"
 #include "diag/localize.h"
 #include "diag/log.h"
@@ -52,6 +53,8 @@ Status OpenOrCreateCache() {
   if (shared.services.shell().FileExists(cache_file)) {
     diag::Log("File exists: Connecting to database...");
     OLC_ASSIGN_OR_RETURN(shared.gCacheDatabase, shared.gWorkspace->OpenDatabase(cache_file));
+    // A rebuild the previous process did not finish left its indexes dropped.
+    OLC_RETURN_IF_ERROR(EnsureCacheIndexes(*shared.gCacheDatabase));
     shared.gFirstLaunch = false;
     (void)shared.gDataCache->IsUpToDate(true);  // refreshes when the store changed
     return Status::Ok();

@@ -85,6 +85,37 @@ TEST_F(CacheRefreshTest, ARefreshRewritesTheRowsOfChangedContactsOnly) {
   EXPECT_TRUE(RowsOf(untouched->EntryID()).empty());
 }
 
+TEST_F(CacheRefreshTest, ACardSavedWhileAWalkRunsIsReadByTheNextRefresh) {
+  auto read = AddContact("Ann Smith", {{"BusinessTelephoneNumber", "1"}});
+  auto saved_meanwhile = AddContact("Bob Stone", {{"BusinessTelephoneNumber", "2"}});
+  StartDriver();
+  ASSERT_EQ(StoredRefreshTime(), "04/12/2026 10:50");
+  SetModified(read->path(), "2026-12-04 10:54:00");
+  SetModified(saved_meanwhile->path(), "2026-12-04 10:40:00");
+  clock_.Advance(std::chrono::minutes(5));  // the walk starts at 10:55:05
+  bool saved = false;                       // ...and, while it runs, Bob gets a new number
+  auto timer = desktop_.loop().StartTimer(std::chrono::milliseconds(0), true, [&] {
+    if (saved || !Shared().progress_window || !Shared().progress_window->walking()) return;
+    saved = true;
+    ASSERT_TRUE(saved_meanwhile->Set("BusinessTelephoneNumber", "22").ok());
+    ASSERT_TRUE(saved_meanwhile->Save().ok());
+    SetModified(saved_meanwhile->path(), "2026-12-04 10:56:00");
+    clock_.Advance(std::chrono::minutes(3));
+  });
+  ASSERT_TRUE(driver_->Dataconnector_WriteCache(false).ok());
+  RunWalk();
+  desktop_.loop().StopTimer(timer);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(StoredRefreshTime(), "04/12/2026 10:55");
+  ASSERT_EQ(RowsOf(saved_meanwhile->EntryID()).size(), 1u);
+  EXPECT_EQ(RowsOf(saved_meanwhile->EntryID())[0].phone, "2");
+
+  ASSERT_TRUE(driver_->Dataconnector_WriteCache(false).ok());
+  RunWalk();
+  ASSERT_EQ(RowsOf(saved_meanwhile->EntryID()).size(), 1u);
+  EXPECT_EQ(RowsOf(saved_meanwhile->EntryID())[0].phone, "22");
+}
+
 TEST_F(CacheRefreshTest, AnUnreadableTimeResetsTheRefreshTimeAndTheResetStays) {
   AddContact("Ann Smith", {{"BusinessTelephoneNumber", "1"}});
   StartDriver();

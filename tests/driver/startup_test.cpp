@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "diag/log_window.h"
 #include "driver/data_connector.h"
@@ -85,12 +87,15 @@ TEST_F(StartupTest, AGoodStoreWithoutCacheIsAFirstLaunch) {
 
 TEST_F(StartupTest, AnExistingCacheIsOpened) {
   std::string cache = DataPath() + "/Connector.mdb";
-  ASSERT_TRUE(
-      jet::DBEngine().CreateDatabase(cache, "CREATE TABLE TCache (PhoneNumber TEXT);").ok());
+  std::ifstream schema(OLCONN97_CACHE_SCHEMA_PATH);
+  std::stringstream text;
+  text << schema.rdbuf();
+  ASSERT_TRUE(jet::DBEngine().CreateDatabase(cache, text.str()).ok());
   Shared().gFirstLaunch = true;
   cDataConnector driver;
   auto at = std::find(Lines().begin(), Lines().end(), kStamp + std::string("autodetect : "));
   ASSERT_NE(at, Lines().end());
+  ASSERT_GE(Lines().end() - at, static_cast<long>(kClosing.size()));
   std::vector<std::string> cache_part(at, Lines().end() - static_cast<long>(kClosing.size()));
   EXPECT_EQ(cache_part, Stamped({"autodetect : ", "Testing file existence (Connector.mdb)...",
                                  "File exists: Connecting to database...", "Reading registry...",

@@ -111,5 +111,18 @@ TEST_F(HostToolTest, StoreViewListsFoldersAndShowsWhatTheDriverReadsFromACard) {
   EXPECT_EQ(Tool("store frobnicate").exit_code, 2);
 }
 
+TEST_F(HostToolTest, CacheRebuildWalksTheStoreAndStatusCountsTheRows) {
+  ASSERT_EQ(Tool("store folders").exit_code, 0) << Stderr();  // the user's store, made on first use
+  WriteFile(home_.Child("data") + "/olconn97/pim/Contacts/ann.vcf",
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Smith\r\nN:Smith;Ann;;;\r\n"
+            "TEL;TYPE=WORK,VOICE:+33 1 23\r\nTEL;TYPE=CELL:06 11\r\nEND:VCARD\r\n");
+  ToolRun rebuild = Tool("cache rebuild --json");
+  ASSERT_EQ(rebuild.exit_code, 0) << Stderr();
+  EXPECT_NE(rebuild.out.find("\"rows\":2,\"contacts\":1"), std::string::npos) << rebuild.out;
+  ToolRun status = Tool("cache status");
+  EXPECT_NE(status.out.find("Rows:          2"), std::string::npos) << status.out;
+  EXPECT_EQ(Tool("cache frobnicate").exit_code, 2);
+}
+
 }  // namespace
 }  // namespace olconn97::testing

@@ -14,6 +14,7 @@ int RunStatus(const Args& args);
 int RunDemo(const Args& args);
 int RunReg(const Args& args);
 int RunStore(const Args& args);
+int RunCache(const Args& args);
 int RunContact(const Args& args);
 
 // True when the arguments ask for a command's help.

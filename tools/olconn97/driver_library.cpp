@@ -75,7 +75,8 @@ bool DriverLibrary::Resolve() {
          Bind(h, "GetErrorInfo", &api_.GetErrorInfo, &error_) &&
          Bind(h, "olconn97_reg", &api_.olconn97_reg, &error_) &&
          Bind(h, "olconn97_store", &api_.olconn97_store, &error_) &&
-         Bind(h, "olconn97_demo_store", &api_.olconn97_demo_store, &error_);
+         Bind(h, "olconn97_demo_store", &api_.olconn97_demo_store, &error_) &&
+         Bind(h, "olconn97_cache", &api_.olconn97_cache, &error_);
 }
 
 DataConnector* DriverLibrary::CreateDriver(std::string* error) const {

@@ -23,6 +23,7 @@ struct DriverApi {
   decltype(&::olconn97_reg) olconn97_reg = nullptr;
   decltype(&::olconn97_store) olconn97_store = nullptr;
   decltype(&::olconn97_demo_store) olconn97_demo_store = nullptr;
+  decltype(&::olconn97_cache) olconn97_cache = nullptr;
 };
 
 class DriverLibrary {

@@ -23,6 +23,7 @@ constexpr char kUsage[] =
     "  reg      read and write the driver's settings, with reg.exe's syntax\n"
     "  store    the contact store: its folders, or one card as the driver reads it\n"
     "  contact  one contact as the host reads it: contact show ENTRYID [--json]\n"
+    "  cache    the contact cache: rebuild, refresh, status [--json]\n"
     "  help     this text\n"
     "\n"
     "'olconn97 <command> --help' describes a command.\n"
@@ -55,6 +56,12 @@ bool WantsHelp(const Args& args) {
     if (arg == "--help" || arg == "-h" || arg == "/?") return true;
   }
   return false;
+}
+
+int RunCache(const Args& args) {
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  return Api().olconn97_cache(static_cast<int>(argv.size()), argv.data());
 }
 
 int RunStore(const Args& args) {
@@ -90,12 +97,14 @@ int main(int argc, char** argv) {
                   : command == "reg"     ? host::RunReg
                   : command == "store"   ? host::RunStore
                   : command == "contact" ? host::RunContact
+                  : command == "cache"   ? host::RunCache
                                          : nullptr;
   if (runner == nullptr) {
     std::fprintf(stderr, "olconn97: unknown command '%s'\n\n%s", command.c_str(), host::kUsage);
     return 2;
   }
-  if ((command == "store" || !host::WantsHelp(args)) && !host::Library().ok()) {
+  if ((command == "store" || command == "cache" || !host::WantsHelp(args)) &&
+      !host::Library().ok()) {
     std::fprintf(stderr, "olconn97: cannot load the driver library: %s\n",
                  host::Library().error().c_str());
     return 1;

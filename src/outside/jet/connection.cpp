@@ -85,6 +85,8 @@ Result<std::shared_ptr<Connection>> Connection::Open(const std::string& path) {
   if (pages.value() == 0) return NotADatabase(path);
   OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA journal_mode=WAL"));
   OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA synchronous=NORMAL"));
+  // A page cache large enough for a cache walk's batch of writes (16 MB).
+  OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA cache_size=-16384"));
   return connection;
 }
 

@@ -60,10 +60,12 @@ class Connection {
   // Commits, then closes. Later calls fail as on a closed object.
   Status Close();
 
+  // Runs SQLite statements as they are (the driver's own schema changes).
+  Status Exec(const char* sql);
+
  private:
   Connection(DatabaseHandle db, std::string path) : db_(std::move(db)), path_(std::move(path)) {}
   static Result<DatabaseHandle> OpenHandle(const std::string& path, int flags);
-  Status Exec(const char* sql);
   Status BeginBatchIfNeeded();
   void EvictIfFull();
 

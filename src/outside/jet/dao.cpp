@@ -66,6 +66,10 @@ class SqliteDatabase : public Database {
 
   void SetCommitEvery(int64_t rows) override { connection_->SetCommitEvery(rows); }
   Status Commit() override { return connection_->Commit(); }
+  Status ExecuteSchema(const std::string& native_sql) override {
+    OLC_RETURN_IF_ERROR(connection_->Commit());  // schema changes go in their own transaction
+    return connection_->Exec(native_sql.c_str());
+  }
   Status Close() override { return connection_->Close(); }
   bool IsOpen() const override { return connection_->is_open(); }
   const std::string& Name() const override { return connection_->path(); }

@@ -38,6 +38,9 @@ class Database {
   // always see every row written so far; other processes see committed
   // rows only.
   virtual void SetCommitEvery(int64_t rows) = 0;
+  // Runs statements of the database engine's own dialect that change the
+  // schema (indexes the driver keeps). Never for values: they have no way in.
+  virtual Status ExecuteSchema(const std::string& native_sql) = 0;
   virtual Status Commit() = 0;
 
   // Commits and closes; the database's recordsets close with it.
@@ -60,6 +63,9 @@ class DatabaseWrapper : public Database {
     return target_.OpenRecordset(source, type, params);
   }
   void SetCommitEvery(int64_t rows) override { target_.SetCommitEvery(rows); }
+  Status ExecuteSchema(const std::string& native_sql) override {
+    return target_.ExecuteSchema(native_sql);
+  }
   Status Commit() override { return target_.Commit(); }
   Status Close() override { return target_.Close(); }
   bool IsOpen() const override { return target_.IsOpen(); }

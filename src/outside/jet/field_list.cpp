@@ -31,12 +31,17 @@ FieldList::FieldList(const std::vector<ColumnInfo>& columns, const std::vector<T
 }
 
 Result<size_t> FieldList::Find(std::string_view name) const {
-  std::vector<size_t> found;
+  // Asked for every field of every row written: counted, not collected.
+  size_t found = 0;
+  size_t first = 0;
+  auto match = [&](size_t i) {
+    if (found++ == 0) first = i;
+  };
   for (size_t i = 0; i < fields_.size(); ++i) {
-    if (EqualsIgnoreCase(fields_[i].column.name, name)) found.push_back(i);
+    if (EqualsIgnoreCase(fields_[i].column.name, name)) match(i);
   }
   size_t dot = name.rfind('.');
-  if (found.empty() && dot != std::string_view::npos) {
+  if (found == 0 && dot != std::string_view::npos) {
     std::string_view table = name.substr(0, dot);
     std::string_view column = name.substr(dot + 1);
     for (size_t i = 0; i < fields_.size(); ++i) {
@@ -45,11 +50,11 @@ Result<size_t> FieldList::Find(std::string_view name) const {
           field.table_index >= 0 &&
           EqualsIgnoreCase(tables_[static_cast<size_t>(field.table_index)].alias, table);
       bool in_table = EqualsIgnoreCase(field.column.table, table) || by_alias;
-      if (in_table && EqualsIgnoreCase(field.column.column, column)) found.push_back(i);
+      if (in_table && EqualsIgnoreCase(field.column.column, column)) match(i);
     }
   }
-  if (found.size() == 1) return found[0];
-  if (found.empty()) return ItemNotFound(name, "");
+  if (found == 1) return first;
+  if (found == 0) return ItemNotFound(name, "");
   return ItemNotFound(name, " is in more than one table; qualify it with its table");
 }
 

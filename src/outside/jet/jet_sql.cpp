@@ -317,6 +317,21 @@ Result<SqlText> TranslateStatement(std::string_view jet, std::span<const Value> 
   return SqlText{kind, std::move(translator.out_), std::move(translator.bound_)};
 }
 
+// A row of a grouped or aggregated select stands for many rows of the
+// table: a keyset (one key per table row) cannot hold it.
+bool HasAggregate(const std::vector<JetToken>& tokens) {
+  static constexpr std::string_view kAggregates[] = {"COUNT", "SUM",  "AVG",   "MIN", "MAX",
+                                                     "FIRST", "LAST", "STDEV", "VAR"};
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].IsKeyword("GROUP") || tokens[i].IsKeyword("HAVING")) return true;
+    if (i + 1 == tokens.size() || !tokens[i + 1].IsSymbol("(")) continue;
+    for (std::string_view aggregate : kAggregates) {
+      if (tokens[i].IsKeyword(aggregate)) return true;
+    }
+  }
+  return false;
+}
+
 Result<SelectParts> TranslateSelect(std::string_view jet, std::span<const Value> params) {
   OLC_ASSIGN_OR_RETURN(std::vector<JetToken> tokens, LexJet(jet));
   OLC_ASSIGN_OR_RETURN(StatementKind kind, KindOf(tokens));
@@ -324,6 +339,7 @@ Result<SelectParts> TranslateSelect(std::string_view jet, std::span<const Value>
   if (tokens.size() > 1 && tokens[1].IsKeyword("DISTINCT")) {
     return Unkeyable("distinct rows have no keys.");
   }
+  if (HasAggregate(tokens)) return Unkeyable("grouped or counted rows have no keys.");
   Translator translator(tokens, params);
   OLC_RETURN_IF_ERROR(translator.Run());
   OLC_RETURN_IF_ERROR(CheckClauseOrder(translator.clauses_));

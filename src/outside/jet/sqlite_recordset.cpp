@@ -263,19 +263,29 @@ Status SqliteRecordset::WriteEdits() {
 }
 
 Status SqliteRecordset::InsertNew() {
-  std::string columns;
-  std::string placeholders;
+  std::vector<bool> set_fields(fields_->size());
   std::vector<Value> values;
+  values.reserve(fields_->size());
   for (size_t i = 0; i < fields_->size(); ++i) {
     if (!edits_[i]) continue;
+    set_fields[i] = true;
     values.push_back(*edits_[i]);
-    columns += (columns.empty() ? "" : ", ") + QuoteName((*fields_)[i].column.column);
-    placeholders += (placeholders.empty() ? "?" : ", ?") + std::to_string(values.size());
   }
-  std::string sql =
-      "INSERT INTO " + QuoteName(select_.tables[0].name) +
-      (values.empty() ? " DEFAULT VALUES" : " (" + columns + ") VALUES (" + placeholders + ")");
-  return connection_->Write(sql, values).status();
+  if (insert_sql_.empty() || set_fields != insert_fields_) {
+    std::string columns;
+    std::string placeholders;
+    int number = 0;
+    for (size_t i = 0; i < fields_->size(); ++i) {
+      if (!set_fields[i]) continue;
+      columns += (columns.empty() ? "" : ", ") + QuoteName((*fields_)[i].column.column);
+      placeholders += (placeholders.empty() ? "?" : ", ?") + std::to_string(++number);
+    }
+    insert_sql_ =
+        "INSERT INTO " + QuoteName(select_.tables[0].name) +
+        (values.empty() ? " DEFAULT VALUES" : " (" + columns + ") VALUES (" + placeholders + ")");
+    insert_fields_ = std::move(set_fields);
+  }
+  return connection_->Write(insert_sql_, values).status();
 }
 
 Status SqliteRecordset::Delete() {

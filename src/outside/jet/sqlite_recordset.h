@@ -73,6 +73,10 @@ class SqliteRecordset : public Recordset {
   bool row_deleted_ = false;
   Pending pending_ = Pending::kNone;
   std::vector<std::optional<Value>> edits_;
+  // The INSERT of the last AddNew and which fields it set: a run of AddNew
+  // calls setting the same fields builds the statement text once.
+  std::string insert_sql_;
+  std::vector<bool> insert_fields_;
 };
 
 }  // namespace olconn97::jet

@@ -189,7 +189,13 @@ char32_t FoldCase(char32_t c) {
 std::string FoldCase(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (size_t pos = 0; pos < text.size();) AppendCodePoint(out, FoldCase(NextCodePoint(text, pos)));
+  size_t pos = 0;
+  // Names are mostly ASCII: byte by byte until the first other character.
+  for (; pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80; ++pos) {
+    char c = text[pos];
+    out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  }
+  while (pos < text.size()) AppendCodePoint(out, FoldCase(NextCodePoint(text, pos)));
   return out;
 }
 

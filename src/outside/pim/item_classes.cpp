@@ -174,17 +174,22 @@ Result<com::ComPtr<Item>> NewItem(const Context& context, FolderRecord folder, i
   return Status::InvalidArgument("unknown item kind " + std::to_string(kind));
 }
 
+com::ComPtr<Item> ItemFromCard(const Context& context, const ItemLocation& location,
+                               ContactCard card) {
+  if (card.IsGroup()) {
+    return com::ComPtr<Item>(
+        com::MakeObject<DistListItem>(context, location.folder, location.file, std::move(card)));
+  }
+  return com::ComPtr<Item>(
+      com::MakeObject<ContactItem>(context, location.folder, location.file, std::move(card)));
+}
+
 Result<com::ComPtr<Item>> ItemFromFile(const Context& context, const ItemLocation& location,
                                        std::string_view bytes) {
   switch (ItemKindOfFile(location.file)) {
     case ItemFileKind::kContact: {
       OLC_ASSIGN_OR_RETURN(ContactCard card, ContactCard::Parse(bytes));
-      if (card.IsGroup()) {
-        return com::ComPtr<Item>(com::MakeObject<DistListItem>(context, location.folder,
-                                                               location.file, std::move(card)));
-      }
-      return com::ComPtr<Item>(
-          com::MakeObject<ContactItem>(context, location.folder, location.file, std::move(card)));
+      return ItemFromCard(context, location, std::move(card));
     }
     case ItemFileKind::kMail: {
       OLC_ASSIGN_OR_RETURN(MailMessage message, ReadMail(bytes));

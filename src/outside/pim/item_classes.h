@@ -173,6 +173,9 @@ Result<com::ComPtr<Item>> NewItem(const Context& context, FolderRecord folder, i
 // The item of a file's bytes (the file's extension decides its class).
 Result<com::ComPtr<Item>> ItemFromFile(const Context& context, const ItemLocation& location,
                                        std::string_view bytes);
+// The item of a contact file whose card is parsed already.
+com::ComPtr<Item> ItemFromCard(const Context& context, const ItemLocation& location,
+                               ContactCard card);
 
 }  // namespace olconn97::pim
 

@@ -7,12 +7,16 @@
 #include "outside/pim/filter.h"
 #include "outside/pim/item_classes.h"
 #include "outside/pim/objects.h"
+#include "outside/pim/read_ahead.h"
 #include "outside/pim/store_files.h"
 #include "outside/pim/windows.h"
 
 namespace olconn97::pim {
 
 namespace {
+
+// A walk through fewer items than this reads them one by one.
+constexpr size_t kReadAheadAfter = 16;
 
 Status BadIndex() {
   return Status::InvalidArgument("Array index out of bounds").WithNumber(DISP_E_BADINDEX);
@@ -31,9 +35,25 @@ Result<shell::WallTime> ModificationTime(const std::string& path) {
 Items::Items(Context context, FolderRecord folder, std::vector<std::string> files)
     : context_(std::move(context)), folder_(std::move(folder)), files_(std::move(files)) {}
 
+Items::~Items() = default;
+
 Result<com::ComPtr<pim::Item>> Items::Item(int32_t index) const {
   if (index < 1 || index > Count()) return BadIndex();
-  return LoadItem(context_, ItemLocation{folder_, files_[static_cast<size_t>(index - 1)]});
+  auto position = static_cast<size_t>(index - 1);
+  ItemLocation location{folder_, files_[position]};
+  std::optional<PreparedFile> prepared;
+  if (read_ahead_) {
+    prepared = read_ahead_->Take(position);
+    if (!prepared) read_ahead_.reset();  // the caller left the order
+  } else if (position > 0 && position == next_in_order_ &&
+             files_.size() - position > kReadAheadAfter) {
+    // A second item in order: a walk through the folder has begun.
+    read_ahead_ =
+        std::make_unique<ItemReadAhead>(context_.store->PathOf(folder_), files_, position + 1);
+  }
+  next_in_order_ = position + 1;
+  if (prepared) return LoadItem(context_, location, std::move(*prepared));
+  return LoadItem(context_, location);
 }
 
 Result<com::ComPtr<pim::Item>> Items::Add(int kind) const {
@@ -74,7 +94,13 @@ Result<com::ComPtr<pim::Item>> Items::Find(std::string_view filter_text) const {
 }
 
 std::string Item::EntryID() const {
-  return saved() ? context_.store->ItemEntryId(location_) : std::string();
+  if (!saved()) return std::string();
+  // A move or a first save changes the file, and with it the ID.
+  if (entry_id_file_ != location_.folder.key + '/' + location_.file) {
+    entry_id_ = context_.store->ItemEntryId(location_);
+    entry_id_file_ = location_.folder.key + '/' + location_.file;
+  }
+  return entry_id_;
 }
 
 std::string Item::path() const {
@@ -121,11 +147,19 @@ Status Item::WriteFile(std::string_view bytes, std::string_view stem, std::strin
 }
 
 Result<com::ComPtr<Item>> LoadItem(const Context& context, const ItemLocation& location) {
-  std::string path = context.store->PathOf(location);
-  Result<std::string> bytes = ReadItemFile(path);
-  Result<com::ComPtr<Item>> item = bytes.ok() ? ItemFromFile(context, location, bytes.value())
-                                              : Result<com::ComPtr<Item>>(bytes.status());
+  PreparedFile file;
+  file.bytes = ReadItemFile(context.store->PathOf(location));
+  return LoadItem(context, location, std::move(file));
+}
+
+Result<com::ComPtr<Item>> LoadItem(const Context& context, const ItemLocation& location,
+                                   PreparedFile file) {
+  if (file.card) return ItemFromCard(context, location, std::move(*file.card));
+  Result<com::ComPtr<Item>> item = file.bytes.ok()
+                                       ? ItemFromFile(context, location, file.bytes.value())
+                                       : Result<com::ComPtr<Item>>(file.bytes.status());
   if (!item.ok()) {
+    std::string path = context.store->PathOf(location);
     if (std::shared_ptr<Session> session = context.session.lock()) {
       session->ReportOnce(path, item.status().description());
     }

@@ -50,6 +50,7 @@ class MAPIFolder;
 class Folders;
 class Items;
 class Item;
+class ItemReadAhead;
 class ContactItem;
 class Inspector;
 class Explorer;
@@ -185,6 +186,7 @@ class Folders final : public StoreObject<Folders> {
 class Items final : public StoreObject<Items> {
  public:
   Items(Context context, FolderRecord folder, std::vector<std::string> files);
+  ~Items();
 
   int32_t Count() const { return static_cast<int32_t>(files_.size()); }
   // The item at a 1-based position; an unreadable item fails alone.
@@ -206,6 +208,9 @@ class Items final : public StoreObject<Items> {
   Context context_;
   FolderRecord folder_;
   std::vector<std::string> files_;
+  // Reads the next files while a walk through them in order works on one.
+  mutable std::unique_ptr<ItemReadAhead> read_ahead_;
+  mutable size_t next_in_order_ = 0;
 };
 
 // An item of any class. Its file is written by Save, moved by Delete.
@@ -239,6 +244,11 @@ class Item : public IDispatch {
 
   Context context_;
   ItemLocation location_;
+
+ private:
+  // The entry ID of location_, kept: a cache walk asks it once per number.
+  mutable std::string entry_id_;
+  mutable std::string entry_id_file_;
 };
 
 // Loads the item stored at `location`.

@@ -166,7 +166,8 @@ TEST(JetSqlTest, CutsSelectsIntoKeysetStatements) {
   for (const char* unkeyable :
        {"Select Distinct Name From TCache", "Select Name From TCache Group By Name",
         "Select * From A Inner Join B On A.x = B.x", "Delete * From TCache",
-        "Select * From (Select * From TCache)"}) {
+        "Select * From (Select * From TCache)", "Select Count(*) As n From TCache",
+        "Select Max(Name) From TCache"}) {
     Result<SelectParts> parts = TranslateSelect(unkeyable, {});
     EXPECT_FALSE(parts.ok()) << unkeyable;
   }

@@ -188,6 +188,44 @@ TEST_F(ObjectModelTest, ABrokenCardIsUnreadableAloneAndReportedOnce) {
   EXPECT_NE(reports_[0].find("broken.vcf"), std::string::npos);
 }
 
+// What an item reads as: its name, or why it cannot be read.
+std::string Reading(const Result<com::ComPtr<Item>>& item) {
+  if (!item.ok()) return "unreadable";
+  ContactItem* contact = item.value()->AsContact();
+  return contact != nullptr ? contact->Text("FullName") : item.value()->Caption();
+}
+
+TEST_F(ObjectModelTest, AWalkInOrderReadsWhatSingleReadsReadWhereverItTurns) {
+  for (int i = 0; i < 80; ++i) {
+    WriteFile(root() + "/Contacts/c" + std::to_string(i) + ".vcf",
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(i) +
+                  "\r\nN:" + std::to_string(i) + ";Person;;;\r\nEND:VCARD\r\n");
+  }
+  WriteFile(root() + "/Contacts/c17.vcf", "not a card");
+  WriteFile(root() + "/Contacts/c33.vcf",
+            "BEGIN:VCARD\r\nVERSION:4.0\r\nKIND:group\r\nFN:Team\r\nEND:VCARD\r\n");
+  com::ComPtr<Items> listed = contacts_->GetItems().value();
+  com::ComPtr<Items> walked = contacts_->GetItems().value();
+  com::ComPtr<Items> turning = contacts_->GetItems().value();
+  std::filesystem::remove(root() + "/Contacts/c50.vcf");  // gone after the listing
+  // One by one from the end: nothing to read ahead.
+  std::vector<std::string> expected(static_cast<size_t>(listed->Count()));
+  for (int32_t i = listed->Count(); i >= 1; --i) {
+    expected[static_cast<size_t>(i - 1)] = Reading(listed->Item(i));
+  }
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), "unreadable"), 2);
+
+  for (int32_t i = 1; i <= walked->Count(); ++i) {
+    EXPECT_EQ(Reading(walked->Item(i)), expected[static_cast<size_t>(i - 1)]) << i;
+  }
+  // A walk that turns back, skips, starts over and stops half-way.
+  for (int32_t i : {1, 2, 3, 4, 5, 6, 3, 4, 5, 40, 41, 42, 43, 80, 1, 2, 3, 4, 5, 6, 7}) {
+    EXPECT_EQ(Reading(turning->Item(i)), expected[static_cast<size_t>(i - 1)]) << i;
+  }
+  turning = nullptr;
+  EXPECT_EQ(reports_.size(), 2u);  // each unreadable file reported once
+}
+
 TEST_F(ObjectModelTest, WindowsKeepTheirStateAndOneWindowServesAnItem) {
   com::ComPtr<ContactItem> contact = NewContact("Shown Here", "1");
   EXPECT_FALSE(app_->ActiveInspector());

@@ -1,0 +1,138 @@
+// The contact cache's speed on generated stores: a full build, a refresh
+// with 10 changed cards, a start-up on a current cache.
+//
+//   build/bin/olconn97_cache_bench --benchmark_counters_tabular=true
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "bench_support.h"
+#include "cache/progress_window.h"
+#include "driver/data_connector.h"
+#include "driver/settings.h"
+#include "driver/shared_state.h"
+#include "outside/registry/registry.h"
+#include "outside/shell/clock.h"
+#include "outside/shell/shell.h"
+
+namespace olconn97::bench {
+namespace {
+
+// The driver's surroundings: settings in memory, the data folder under
+// $TMPDIR, the cache template of the build.
+struct Environment {
+  explicit Environment(int count) : store(GeneratedStore(count)) {
+    data_home = store + "-data";
+    std::filesystem::create_directories(data_home);
+    setenv("XDG_DATA_HOME", data_home.c_str(), 1);
+    shell = std::make_unique<shell::PosixShell>(OLCONN97_BENCH_APP_PATH);
+    Fresh();
+    (void)RegWriteString(Hive::kCurrentUser, kOutlook98Key, "PimStore", store);
+  }
+  // A new process, as far as the driver can tell.
+  void Fresh() {
+    ResetSharedStateForTesting();
+    Shared().services.SetRegistry(&registry);
+    Shared().services.SetShell(shell.get());
+  }
+  std::string cache_file() const { return data_home + "/Norvale Corvanta/Connector.mdb"; }
+
+  std::string store;
+  std::string data_home;
+  registry::MemoryRegistry registry;
+  std::unique_ptr<shell::PosixShell> shell;
+};
+
+// Runs the walk the start-up began, without waiting for the window's timer.
+void RunPendingWalk() {
+  auto& window = Shared().progress_window;
+  if (window && window->loaded()) window->Start();
+}
+
+long PeakResidentKb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return 0;
+}
+
+void BM_FullBuild(benchmark::State& state) {
+  int count = static_cast<int>(state.range(0));
+  Environment env(count);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::remove(env.cache_file().c_str());
+    env.Fresh();
+    state.ResumeTiming();
+    auto driver = std::make_unique<cDataConnector>();  // first launch: the rebuild
+    RunPendingWalk();
+    driver.reset();
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+  state.counters["peak_rss_mb"] = static_cast<double>(PeakResidentKb()) / 1024.0;
+}
+BENCHMARK(BM_FullBuild)
+    ->Arg(10000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+
+// A cache built once, its cards all older than the stored refresh time but
+// `changed` of them.
+void PrepareCurrentCache(Environment& env, int count, int changed) {
+  if (!std::filesystem::exists(env.cache_file())) {
+    auto driver = std::make_unique<cDataConnector>();
+    RunPendingWalk();
+  }
+  auto now = std::chrono::system_clock::now();
+  std::time_t old_time = std::chrono::system_clock::to_time_t(now - std::chrono::hours(3));
+  std::time_t new_time = std::chrono::system_clock::to_time_t(now);
+  for (int i = 0; i < count; ++i) {
+    bool is_new = changed > 0 && i % (count / changed) == 0;
+    std::time_t t = is_new ? new_time : old_time;
+    struct timespec times[2] = {{t, 0}, {t, 0}};
+    utimensat(AT_FDCWD, (env.store + "/Contacts/gen-" + std::to_string(i) + ".vcf").c_str(), times,
+              0);
+  }
+  std::string stored = shell::FormatLocal(now - std::chrono::hours(2), "%d/%m/%Y %H:%M");
+  (void)RegWriteString(Hive::kCurrentUser, kPopupKey, "LastModification", stored);
+}
+
+void BM_StartUpAndRefresh(benchmark::State& state) {
+  int count = static_cast<int>(state.range(0));
+  int changed = static_cast<int>(state.range(1));
+  Environment env(count);
+  for (auto _ : state) {
+    state.PauseTiming();
+    env.Fresh();
+    PrepareCurrentCache(env, count, changed);
+    env.Fresh();
+    state.ResumeTiming();
+    auto driver = std::make_unique<cDataConnector>();  // start-up: tests, refreshes if needed
+    RunPendingWalk();
+    driver.reset();
+  }
+}
+// Nothing changed among 50,000; 10 changed among 100,000; nothing among 100,000.
+BENCHMARK(BM_StartUpAndRefresh)
+    ->Args({50000, 0})
+    ->Args({100000, 10})
+    ->Args({100000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+}  // namespace
+}  // namespace olconn97::bench
+
+BENCHMARK_MAIN();

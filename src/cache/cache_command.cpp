@@ -1,0 +1,154 @@
+// "olconn97 cache rebuild|refresh|status": the contact cache for an
+// administrator. Rebuild and refresh start the driver as the host does, ask
+// it for the walk, and pump the message loop until the walk has ended.
+#include "cache/cache_command.h"
+
+#include <chrono>
+#include <ostream>
+#include <unordered_set>
+
+#include "base/json_writer.h"
+#include "cache/progress_window.h"
+#include "driver/data_connector.h"
+#include "driver/data_paths.h"
+#include "driver/settings.h"
+#include "driver/shared_state.h"
+#include "outside/jet/dao.h"
+#include "outside/shell/shell.h"
+#include "outside/ui/desktop.h"
+
+namespace olconn97 {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: olconn97 cache rebuild|refresh|status [--json]\n"
+    "\n"
+    "rebuild  empty the cache and index every contact of the selected folders again\n"
+    "refresh  index again the contacts changed since the last refresh\n"
+    "status   rows, contacts, last refresh time and the cache file\n"
+    "Rebuild and refresh show their progress on stderr when it is a terminal.\n";
+
+bool WalkRunning() {
+  const auto& window = Shared().progress_window;
+  return window && window->loaded();
+}
+
+// Runs the message loop until no walk is left (one may start another).
+void PumpUntilIdle() {
+  ui::MessageLoop& loop = Shared().services.desktop().loop();
+  while (WalkRunning()) loop.Pump(std::chrono::milliseconds(100));
+}
+
+struct CacheFacts {
+  std::string path;
+  bool exists = false;
+  int64_t rows = 0;
+  int64_t contacts = 0;
+  std::string last_refresh;
+};
+
+// Rows and distinct contacts, read the way the driver reads the table.
+Status CountRows(jet::Database& database, CacheFacts* facts) {
+  OLC_ASSIGN_OR_RETURN(
+      std::unique_ptr<jet::Recordset> rows,
+      database.OpenRecordset("Select EntryID From TCache", jet::RecordsetType::kDynaset, {}));
+  std::unordered_set<std::string> contacts;
+  while (!rows->Eof()) {
+    OLC_ASSIGN_OR_RETURN(jet::Value entry_id, rows->GetField("EntryID"));
+    contacts.insert(entry_id.ToText());
+    ++facts->rows;
+    OLC_RETURN_IF_ERROR(rows->MoveNext());
+  }
+  facts->contacts = static_cast<int64_t>(contacts.size());
+  return Status::Ok();
+}
+
+Result<CacheFacts> ReadFacts() {
+  CacheFacts facts;
+  facts.path = DataPath() + "/Connector.mdb";
+  facts.last_refresh = RegReadString(Hive::kCurrentUser, kPopupKey, "LastModification");
+  facts.exists = Shared().services.shell().FileExists(facts.path);
+  if (!facts.exists) return facts;
+  OLC_ASSIGN_OR_RETURN(std::unique_ptr<jet::Database> database,
+                       jet::DBEngine().OpenDatabase(facts.path));
+  OLC_RETURN_IF_ERROR(CountRows(*database, &facts));
+  (void)database->Close();
+  return facts;
+}
+
+void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
+  if (json) {
+    JsonWriter writer;
+    writer.BeginObject().Key("file").String(facts.path).Key("exists").Bool(facts.exists);
+    writer.Key("rows").Number(facts.rows).Key("contacts").Number(facts.contacts);
+    writer.Key("last_refresh").String(facts.last_refresh).EndObject();
+    out << writer.text() << "\n";
+    return;
+  }
+  out << "Cache file:    " << facts.path << (facts.exists ? "" : " (not created yet)") << "\n"
+      << "Rows:          " << facts.rows << "\n"
+      << "Contacts:      " << facts.contacts << "\n"
+      << "Last refresh:  " << (facts.last_refresh.empty() ? "never" : facts.last_refresh) << "\n";
+}
+
+// Starts the driver, lets the walk its start-up began finish, then asks for
+// one more walk and lets it finish too.
+Status RunWalk(bool rebuild, std::ostream& err) {
+  auto driver = std::make_unique<cDataConnector>();
+  if (!Shared().gDriverReady) {
+    return Status::Unavailable("the driver did not start: no contact store (see its log)");
+  }
+  PumpUntilIdle();
+  auto started = std::chrono::steady_clock::now();
+  OLC_RETURN_IF_ERROR(driver->Dataconnector_WriteCache(rebuild));
+  PumpUntilIdle();
+  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started);
+  err << (rebuild ? "Rebuilt" : "Refreshed") << " in " << took.count() << " ms\n";
+  return Status::Ok();
+}
+
+}  // namespace
+
+int RunCacheCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  bool json = false;
+  std::string operation;
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      out << kUsage;
+      return 0;
+    }
+    if (arg == "--json") {
+      json = true;
+    } else if (operation.empty()) {
+      operation = arg;
+    } else {
+      err << "olconn97 cache: unexpected argument '" << arg << "'\n" << kUsage;
+      return 2;
+    }
+  }
+  if (operation != "rebuild" && operation != "refresh" && operation != "status") {
+    err << "olconn97 cache: "
+        << (operation.empty() ? "no operation given" : "unknown operation '" + operation + "'")
+        << "\n"
+        << kUsage;
+    return 2;
+  }
+  if (operation != "status") {
+    Status walked = RunWalk(operation == "rebuild", err);
+    if (!walked.ok()) {
+      err << "olconn97 cache: " << walked.description() << "\n";
+      return 1;
+    }
+  }
+  Result<CacheFacts> facts = ReadFacts();
+  if (!facts.ok()) {
+    err << "olconn97 cache: " << facts.status().description() << "\n";
+    return 1;
+  }
+  PrintFacts(facts.value(), json, out);
+  return 0;
+}
+
+}  // namespace olconn97

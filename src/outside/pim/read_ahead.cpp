@@ -1,0 +1,64 @@
+#include "outside/pim/read_ahead.h"
+
+#include <utility>
+
+#include "outside/pim/store_files.h"
+
+namespace olconn97::pim {
+
+ItemReadAhead::ItemReadAhead(std::string directory, const std::vector<std::string>& files,
+                             size_t first)
+    : directory_(std::move(directory)), files_(files), next_(first) {
+  worker_ = std::thread([this, first] { Run(first); });
+}
+
+ItemReadAhead::~ItemReadAhead() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  worker_.join();
+}
+
+void ItemReadAhead::Run(size_t first) {
+  for (size_t position = first; position < files_.size(); ++position) {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] {
+        return stop_ || (waiting_.size() < kMaxWaiting && waiting_bytes_ < kMaxWaitingBytes);
+      });
+      if (stop_) return;
+    }
+    const std::string& name = files_[position];
+    PreparedFile file;
+    file.bytes = ReadItemFile(directory_ + "/" + name);
+    if (file.bytes.ok() && ItemKindOfFile(name) == ItemFileKind::kContact) {
+      // A card that does not parse is left to the caller, who reports why.
+      Result<ContactCard> card = ContactCard::Parse(file.bytes.value());
+      if (card.ok()) file.card = std::move(card).value();
+    }
+    size_t size = file.bytes.ok() ? file.bytes.value().size() : 0;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      waiting_bytes_ += size;
+      waiting_.push_back(std::move(file));
+    }
+    changed_.notify_all();
+  }
+}
+
+std::optional<PreparedFile> ItemReadAhead::Take(size_t position) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (position != next_ || position >= files_.size()) return std::nullopt;
+  changed_.wait(lock, [this] { return !waiting_.empty(); });
+  PreparedFile file = std::move(waiting_.front());
+  waiting_.pop_front();
+  waiting_bytes_ -= file.bytes.ok() ? file.bytes.value().size() : 0;
+  ++next_;
+  lock.unlock();
+  changed_.notify_all();
+  return file;
+}
+
+}  // namespace olconn97::pim
