@@ -1,11 +1,15 @@
 #include "driver/data_connector.h"
 
+#include "cache/contact_record.h"
 #include "cache/data_cache.h"
 #include "contact/contact.h"
 #include "diag/log.h"
+#include "driver/config_window.h"
 #include "driver/selected_folders.h"
 #include "driver/shared_state.h"
+#include "outside/pim/item_classes.h"
 #include "outside/pim/objects.h"
+#include "outside/pim/store.h"
 #include "outside/pim/windows.h"
 
 namespace olconn97 {
@@ -25,14 +29,68 @@ Status NotYet(std::string_view member, std::string_view needs) {
       std::string(member) + " is not available yet: it needs " + std::string(needs) + ".", kSource);
 }
 
+// The default folders the host may ask to see, by the exact names it uses.
+struct ShowableFolder {
+  std::string_view name;
+  int code;
+};
+constexpr ShowableFolder kShowableFolders[] = {
+    {"contacts", pim::kFolderContacts},
+    {"journal", pim::kFolderJournal},
+};
+
+const ShowableFolder* FindShowableFolder(std::string_view name) {
+  for (const ShowableFolder& folder : kShowableFolders) {
+    if (folder.name == name) return &folder;
+  }
+  return nullptr;
+}
+
+// A contact in the default contacts folder for a caller the user named,
+// indexed at once and shown on request. Stops at the first failure; what
+// was done stays done (a saved contact is kept).
+Status AddContactFromCall(std::string_view name, std::string_view phone, bool show_contact) {
+  SharedState& shared = Shared();
+  if (!shared.gNameSpace) return StoreClosed();
+  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::MAPIFolder> folder,
+                       shared.gNameSpace->GetDefaultFolder(pim::kFolderContacts));
+  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::Items> items, folder->GetItems());
+  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::Item> item, items->Add(pim::kContactItem));
+  pim::ContactItem* contact = item->AsContact();
+  if (contact == nullptr) return Status::Failed("the new item is not a contact", kSource);
+  OLC_RETURN_IF_ERROR(contact->Set("FullName", name));
+  OLC_RETURN_IF_ERROR(contact->Set("BusinessTelephoneNumber", phone));
+  OLC_RETURN_IF_ERROR(contact->Save());
+  if (!shared.gDataCache) return Status::Unavailable("there is no cache maintainer", kSource);
+  shared.gDataCache->AddContactToCache(*contact);
+  if (show_contact) OLC_RETURN_IF_ERROR(item->GetInspector()->Display());
+  return Status::Ok();
+}
+
 }  // namespace
 
 cDataConnector::cDataConnector() { Class_Initialize(); }
 
 cDataConnector::~cDataConnector() { Class_Terminate(); }
 
-Result<bool> cDataConnector::Dataconnector_ShowFolder(std::string_view, std::string_view) {
-  return NotYet("Dataconnector_ShowFolder", "the contact store");
+Result<bool> cDataConnector::Dataconnector_ShowFolder(std::string_view default_folder_name,
+                                                      std::string_view) {
+  // Store failures are not caught here: they reach the host as the call's error.
+  const ShowableFolder* wanted = FindShowableFolder(default_folder_name);
+  if (wanted == nullptr) return false;
+  SharedState& shared = Shared();
+  if (!shared.gNameSpace || !shared.gOutlookApp) return StoreClosed();
+  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::MAPIFolder> folder,
+                       shared.gNameSpace->GetDefaultFolder(wanted->code));
+  if (!folder) return false;
+  com::ComPtr<pim::Explorer> explorer = shared.gOutlookApp->ActiveExplorer();
+  if (!explorer) {
+    OLC_RETURN_IF_ERROR(folder->GetExplorer()->Display());
+    return true;
+  }
+  OLC_RETURN_IF_ERROR(explorer->SetCurrentFolder(folder));
+  OLC_RETURN_IF_ERROR(explorer->CurrentFolder()->Display());
+  return false;  // shown all the same: the host hears true only for a new explorer
 }
 
 Result<com::ComPtr<IDispatch>> cDataConnector::Dataconnector_GetContactItemByContactItemID(
@@ -94,7 +152,12 @@ Result<com::ComPtr<Contact>> cDataConnector::DataConnector_GetActiveContact() {
 
 Result<com::ComPtr<ContactRecord>> cDataConnector::Dataconnector_OpenContactRecord() {
   if (!Shared().gDriverReady) return com::ComPtr<ContactRecord>();
-  return NotYet("Dataconnector_OpenContactRecord", "the contact cache");
+  com::ComPtr<ContactRecord> cursor = NewContactRecord();
+  if (!cursor) {
+    diag::LogFailure("Error (OpenContactRecord): ",
+                     Status::Failed("no search cursor could be made", kSource));
+  }
+  return cursor;
 }
 
 Status cDataConnector::Dataconnector_ClosePIM() {
@@ -105,7 +168,11 @@ Status cDataConnector::Dataconnector_ClosePIM() {
 }
 
 Status cDataConnector::Dataconnector_ConfigPIM() {
-  return NotYet("Dataconnector_ConfigPIM", "the configuration window");
+  // Modeless: the host has its call back while the window stays open.
+  frmConfigPIM& window = ConfigWindow();
+  OLC_RETURN_IF_ERROR(window.Show(ui::ShowMode::kModeless));
+  window.SetForeground();  // a second call finds it open behind others
+  return Status::Ok();
 }
 
 Status cDataConnector::Dataconnector_WriteCache(bool complete) {
@@ -124,9 +191,13 @@ Status cDataConnector::Dataconnector_WriteCache(bool complete) {
   return Status::Ok();
 }
 
-Status cDataConnector::Dataconnector_CreateContact(std::string_view, std::string_view, bool) {
+Status cDataConnector::Dataconnector_CreateContact(std::string_view name, std::string_view phone,
+                                                   bool show_contact) {
   if (!Shared().gDriverReady) return Status::Ok();
-  return NotYet("Dataconnector_CreateContact", "the contact store");
+  diag::Log("Contact creation asked by user: " + std::string(name) + " from " + std::string(phone));
+  Status created = AddContactFromCall(name, phone, show_contact);
+  if (!created.ok()) diag::LogFailure("Error (CreateContact): ", created);
+  return Status::Ok();
 }
 
 Result<com::ComPtr<Contact>> cDataConnector::Dataconnector_GetContactByContactID(

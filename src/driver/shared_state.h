@@ -15,12 +15,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "outside/com/com_ptr.h"
 
 namespace olconn97 {
 
 class DataCache;
+class cContactRecord;
 class frmCreateCache;
 struct LocalizationState;
 namespace registry {
@@ -109,6 +111,10 @@ struct SharedState {
   // Shared: a search cursor keeps the database its result came from.
   std::shared_ptr<jet::Database> gCacheDatabase;
   std::shared_ptr<jet::Database> gSTXDatabase;
+
+  // The search cursors handed to the host and still alive: each one leaves
+  // the list when the host releases it.
+  std::vector<cContactRecord*> gContactRecords;
 
   // The one cache maintainer, and the window its walks run behind.
   std::unique_ptr<DataCache> gDataCache;

@@ -3,6 +3,7 @@
 // the start-up, is logged, and leaves gDriverReady false.
 #include "base/strings.h"
 #include "cache/cache_schema.h"
+#include "cache/contact_record.h"
 #include "cache/data_cache.h"
 #include "diag/localize.h"
 #include "diag/log.h"
@@ -139,7 +140,9 @@ void cDataConnector::Class_Initialize() {
 
 void cDataConnector::Class_Terminate() {
   SharedState& shared = Shared();
-  // Each step goes on whatever the previous one did.
+  // Each step goes on whatever the previous one did. Cursors the host still
+  // holds lose their result sets with the database they read.
+  for (cContactRecord* cursor : shared.gContactRecords) cursor->CloseResultSet();
   if (shared.gCacheDatabase) {
     (void)shared.gCacheDatabase->Close();  // a failing step is skipped
     shared.gCacheDatabase.reset();

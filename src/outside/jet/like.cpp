@@ -136,6 +136,18 @@ std::string LikePattern::LiteralPrefix() const {
   return prefix;
 }
 
+std::string LikePattern::LiteralSuffix() const {
+  std::u32string backwards;
+  for (auto element = elements_.rbegin(); element != elements_.rend(); ++element) {
+    std::optional<char32_t> c = element->FixedCharacter();
+    if (!c) break;
+    backwards += *c;
+  }
+  std::string suffix;
+  for (auto c = backwards.rbegin(); c != backwards.rend(); ++c) AppendCodePoint(suffix, *c);
+  return suffix;
+}
+
 bool LikePattern::IsLiteral() const {
   for (const Element& element : elements_) {
     if (!element.FixedCharacter()) return false;

@@ -36,6 +36,8 @@ class LikePattern {
   // test for the exact answer.
   std::string LiteralPrefix() const;
   bool IsLiteral() const;
+  // The characters every match ends with, the same way ("*4567" -> "4567").
+  std::string LiteralSuffix() const;
 
  private:
   struct Range {

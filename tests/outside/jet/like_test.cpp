@@ -147,17 +147,22 @@ TEST(JetLikeTest, LiteralPrefixServesAnIndexRange) {
   struct Case {
     const char* pattern;
     const char* prefix;
+    const char* suffix;
     bool literal;
   };
   const Case cases[] = {
-      {"0123*", "0123", false},   {"0123", "0123", true}, {"*456", "", false},
-      {"12[#]4*", "12#4", false}, {"Sm?th", "Sm", false}, {"[[]x]", "[x]", true},
-      {"[ab]c", "", false},       {"", "", true},         {"Mü*", "Mü", false},
+      {"0123*", "0123", "", false}, {"0123", "0123", "0123", true},
+      {"*456", "", "456", false},   {"12[#]4*", "12#4", "", false},
+      {"Sm?th", "Sm", "th", false}, {"[[]x]", "[x]", "[x]", true},
+      {"[ab]c", "", "c", false},    {"", "", "", true},
+      {"Mü*", "Mü", "", false},     {"*[?]ü", "", "?ü", false},
+      {"1*2#", "1", "", false},
   };
   for (const Case& test : cases) {
     Result<LikePattern> pattern = LikePattern::Compile(test.pattern);
     ASSERT_TRUE(pattern.ok()) << test.pattern;
     EXPECT_EQ(pattern.value().LiteralPrefix(), test.prefix) << test.pattern;
+    EXPECT_EQ(pattern.value().LiteralSuffix(), test.suffix) << test.pattern;
     EXPECT_EQ(pattern.value().IsLiteral(), test.literal) << test.pattern;
   }
   EXPECT_EQ(PrefixUpperBound("0123"), "0124");

@@ -1,0 +1,79 @@
+#include "cache/cache_search.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "outside/jet/like.h"
+#include "outside/jet/text_fold.h"
+
+namespace olconn97 {
+
+namespace {
+
+// Text a binary index range may stand for under Like's case rule: ASCII
+// without letters, whose characters have no other case.
+bool HasNoCase(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return byte < 0x80 && !((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z');
+  });
+}
+
+// "<key> >= ? And <key> < ? And " with its values, for the texts beginning
+// with `prefix`; empty for an empty prefix.
+std::string RangeOn(std::string_view key, const std::string& prefix,
+                    std::vector<jet::Value>& params) {
+  if (prefix.empty()) return {};
+  std::string condition = std::string(key) + " >= ? And ";
+  params.emplace_back(prefix);
+  if (std::optional<std::string> bound = jet::PrefixUpperBound(prefix)) {
+    condition += std::string(key) + " < ? And ";
+    params.emplace_back(*bound);
+  }
+  return condition;
+}
+
+}  // namespace
+
+std::string EscapeLikePattern(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    if (c == '#' || c == '[' || c == '?') {
+      escaped += '[';
+      escaped += c;
+      escaped += ']';
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
+Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern) {
+  if (field != kSearchByName && field != kSearchByPhone) {
+    return Status::InvalidArgument("a search looks in the name (1) or the phone number (0), not " +
+                                   std::to_string(field));
+  }
+  OLC_ASSIGN_OR_RETURN(jet::LikePattern compiled, jet::LikePattern::Compile(pattern));
+  CacheQuery query;
+  std::string range;
+  if (field == kSearchByName) {
+    // The name index holds the names folded the way Like compares them.
+    range = RangeOn("jet_fold(Name)", jet::FoldCase(compiled.LiteralPrefix()), query.params);
+  } else if (std::string prefix = compiled.LiteralPrefix(); HasNoCase(prefix)) {
+    range = RangeOn("PhoneNumber", prefix, query.params);
+  }
+  if (range.empty() && field == kSearchByPhone) {
+    std::string suffix = compiled.LiteralSuffix();
+    if (HasNoCase(suffix)) {
+      range = RangeOn("PhoneReversed", std::string(suffix.rbegin(), suffix.rend()), query.params);
+    }
+  }
+  const char* column = field == kSearchByName ? "Name" : "PhoneNumber";
+  query.sql = "Select * From TCache Where " + range + column + " Like ? Order By Name";
+  query.params.emplace_back(std::string(pattern));
+  return query;
+}
+
+}  // namespace olconn97

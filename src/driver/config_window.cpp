@@ -1,0 +1,136 @@
+#include "driver/config_window.h"
+
+#include <memory>
+
+#include "cache/data_cache.h"
+#include "diag/localize.h"
+#include "diag/log.h"
+#include "driver/selected_folders.h"
+#include "driver/shared_state.h"
+#include "outside/ui/desktop.h"
+#include "outside/ui/message_loop.h"
+
+namespace olconn97 {
+
+namespace {
+
+constexpr char kWindowName[] = "frmConfigPIM";
+
+// The window's design, in twips: the three cache commands inside Frame1,
+// OK and Cancel below it.
+constexpr ui::Bounds kWindowBounds{0, 0, 5010, 3210};
+constexpr ui::Bounds kFrameBounds{120, 60, 4755, 2055};
+constexpr int kCommandLeft = 360;
+constexpr int kCommandWidth = 4275;
+constexpr int kCommandHeight = 435;
+constexpr int kCommandTops[] = {300, 840, 1380};
+constexpr ui::Bounds kOkBounds{2280, 2280, 1215, 375};
+constexpr ui::Bounds kCancelBounds{3660, 2280, 1215, 375};
+
+ui::Bounds CommandBounds(int row) {
+  return {kCommandLeft, kCommandTops[row], kCommandWidth, kCommandHeight};
+}
+
+// The process's one window. It is created on the desktop of its first use
+// and never destroyed at exit, like the shared state: the host may call in
+// until the very end of the process.
+std::unique_ptr<frmConfigPIM>& ConfigWindowHolder() {
+  static auto* holder = new std::unique_ptr<frmConfigPIM>();
+  return *holder;
+}
+
+}  // namespace
+
+frmConfigPIM::frmConfigPIM(ui::Desktop& desktop) : WindowModel(desktop, kWindowName) {}
+
+ui::Button& frmConfigPIM::btnFolderSel() {
+  Load();
+  return *folder_sel_;
+}
+
+ui::Button& frmConfigPIM::btnSynchro() {
+  Load();
+  return *synchro_;
+}
+
+ui::Button& frmConfigPIM::btnInit() {
+  Load();
+  return *init_;
+}
+
+ui::Button& frmConfigPIM::btnOK() {
+  Load();
+  return *ok_;
+}
+
+ui::Button& frmConfigPIM::btnCancel() {
+  Load();
+  return *cancel_;
+}
+
+ui::Frame& frmConfigPIM::Frame1() {
+  Load();
+  return *frame_;
+}
+
+void frmConfigPIM::CreateControls() {
+  set_caption("#07200#Outlook configuration");
+  set_bounds(kWindowBounds);
+  frame_ = &Add<ui::Frame>("Frame1");
+  frame_->set_bounds(kFrameBounds);
+  auto add_button = [this](const char* name, const char* caption, const ui::Bounds& bounds) {
+    ui::Button& button = Add<ui::Button>(name);
+    button.set_text(caption);
+    button.set_bounds(bounds);
+    return &button;
+  };
+  folder_sel_ = add_button("btnFolderSel", "#07201#Select contacts &folders", CommandBounds(0));
+  synchro_ = add_button("btnSynchro", "#20012#&Synchronize", CommandBounds(1));
+  init_ = add_button("btnInit", "#20013#&Reinitialize", CommandBounds(2));
+  ok_ = add_button("btnOK", "#01000#&OK", kOkBounds);
+  cancel_ = add_button("btnCancel", "#01001#&Cancel", kCancelBounds);
+  folder_sel_->on_click = [this] { SelectFolders(); };
+  synchro_->on_click = [this] { Synchronize(); };
+  init_->on_click = [this] { Reinitialize(); };
+  // Nothing is pending in this window, so both close it the same way.
+  ok_->on_click = [this] { Unload(); };
+  cancel_->on_click = [this] { Unload(); };
+}
+
+void frmConfigPIM::OnLoad() {
+  SetFormCharset(*this);
+  (void)TextResources().LocalizeForm(*this);  // fails only for a window not loaded
+  desktop().loop().YieldOnce();
+}
+
+void frmConfigPIM::SelectFolders() {
+  // The folder selection dialog frmOutSelFolder is not part of the driver
+  // yet; the user's click is recorded rather than lost, and this window
+  // stays open.
+  diag::LogFailure(
+      kFolderSelFailureContext,
+      Status::NotImplemented("the folder selection dialog is not available yet", kWindowName));
+}
+
+void frmConfigPIM::Synchronize() {
+  SharedState& shared = Shared();
+  if (!shared.gDriverReady || !shared.gDataCache) return;
+  shared.gDataCache->UpdateCache();
+}
+
+void frmConfigPIM::Reinitialize() {
+  SharedState& shared = Shared();
+  if (!shared.gDriverReady || !shared.gDataCache) return;
+  GetContactFoldersSelected();  // the folder dialog may have changed the choice
+  shared.gDataCache->CreateCache();
+}
+
+frmConfigPIM& ConfigWindow() {
+  std::unique_ptr<frmConfigPIM>& window = ConfigWindowHolder();
+  if (!window) window = std::make_unique<frmConfigPIM>(Shared().services.desktop());
+  return *window;
+}
+
+void ResetConfigWindowForTesting() { ConfigWindowHolder().reset(); }
+
+}  // namespace olconn97
