@@ -71,7 +71,10 @@ STDAPI_(int) olconn97_demo_store(const char* folder);
 /* For hosts without an event loop of their own: runs, on the calling (user
  * interface) thread, the driver's posted work and the timers that are due;
  * when nothing is due, waits for the next timer, at most max_wait_ms, and
- * runs what became due. Call it from the host's idle loop. */
-STDAPI_(void) olconn97_pump(unsigned max_wait_ms);
+ * runs what became due. Call it from the host's idle loop. Returns 1 while
+ * the driver still has work under way (posted work, or a timer running, as
+ * during a cache walk), 0 once it has none: a host that only needs the
+ * driver's work done (a command-line lookup) pumps until 0. */
+STDAPI_(int) olconn97_pump(unsigned max_wait_ms);
 
 #endif /* OLCONN97_OLCONN97_H_ */

@@ -124,5 +124,50 @@ TEST_F(HostToolTest, CacheRebuildWalksTheStoreAndStatusCountsTheRows) {
   EXPECT_EQ(Tool("cache frobnicate").exit_code, 2);
 }
 
+TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNot) {
+  // The demo store, made by the demo, becomes the store of this user.
+  std::string demo = home_.Child("demo");
+  ToolRun played = Tool("demo '" + demo + "'");
+  ASSERT_EQ(played.exit_code, 0) << Stderr();
+  // The demo plays a known and an unknown caller.
+  EXPECT_NE(played.out.find("A call from 33123456789"), std::string::npos) << played.out;
+  EXPECT_NE(played.out.find("FullName: Smith, Ann"), std::string::npos) << played.out;
+  EXPECT_NE(played.out.find("MainPhoneNumber: 33999000111"), std::string::npos) << played.out;
+  ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup\\outlook98' /v PimStore /d '" +
+                 demo + "/store' /f")
+                .exit_code,
+            0);
+
+  // No cache yet: start-up builds it, and the lookup waits for the build.
+  ToolRun found = Tool("lookup 33123456789 --json");
+  ASSERT_EQ(found.exit_code, 0) << Stderr();
+  EXPECT_EQ(found.out.rfind("[{\"ContactId\":", 0), 0u) << found.out;
+  EXPECT_NE(found.out.find("\"FullName\":\"Smith, Ann\""), std::string::npos) << found.out;
+  EXPECT_NE(found.out.find("\"NotInPIM\":false"), std::string::npos) << found.out;
+  EXPECT_EQ(found.out.find("},{"), std::string::npos) << found.out;  // one contact
+
+  ToolRun by_name = Tool("lookup --name 'SMITH, a*' --first");
+  ASSERT_EQ(by_name.exit_code, 0) << Stderr();
+  EXPECT_NE(by_name.out.find("FullName: Smith, Ann\n"), std::string::npos) << by_name.out;
+
+  ToolRun unknown = Tool("lookup '+33 1 23 45 67 89'");
+  EXPECT_EQ(unknown.exit_code, 1);
+  EXPECT_NE(unknown.out.find("NotInPIM: true"), std::string::npos) << unknown.out;
+  EXPECT_NE(Stderr().find("only digits and '*' can match"), std::string::npos) << Stderr();
+
+  EXPECT_EQ(Tool("lookup").exit_code, 2);
+  EXPECT_EQ(Tool("lookup 1 --bogus").exit_code, 2);
+}
+
+TEST_F(HostToolTest, ContactCreateMakesACallerFindableAtOnce) {
+  ToolRun created = Tool("contact create 'Zoé Quinn' '+33 7 00 00 00 01' --json");
+  ASSERT_EQ(created.exit_code, 0) << Stderr();
+  EXPECT_NE(created.out.find("\"FullName\":\"Quinn, Zoé\""), std::string::npos) << created.out;
+  ToolRun found = Tool("lookup '*700000001' --first");
+  ASSERT_EQ(found.exit_code, 0) << Stderr();
+  EXPECT_NE(found.out.find("MainPhoneNumber: +33 7 00 00 00 01"), std::string::npos) << found.out;
+  EXPECT_EQ(Tool("contact create 'Only A Name'").exit_code, 2);
+}
+
 }  // namespace
 }  // namespace olconn97::testing

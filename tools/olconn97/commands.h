@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "olconn97/olconn97.h"
+
 namespace host {
 
 using Args = std::vector<std::string>;
@@ -16,6 +18,23 @@ int RunReg(const Args& args);
 int RunStore(const Args& args);
 int RunCache(const Args& args);
 int RunContact(const Args& args);
+int RunLookup(const Args& args);
+
+// Runs the driver's message loop until its work is done: the cache refresh
+// its start-up began, a walk a command started.
+void FinishDriverWork();
+
+// Looks a caller up as the suite's host does: FindFirst on a new cursor,
+// then (unless `first`) FindNext until none, and prints each contact.
+// Returns 0 when the caller is a contact of the store, 1 for the unknown
+// caller's placeholder or a failure.
+struct LookupOutput {
+  bool json = false;
+  bool first = false;
+};
+inline constexpr LONG kByPhone = 0;
+inline constexpr LONG kByName = 1;
+int LookUp(DataConnector* driver, LONG field, const std::string& value, const LookupOutput& output);
 
 // True when the arguments ask for a command's help.
 bool WantsHelp(const Args& args);

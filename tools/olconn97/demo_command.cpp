@@ -7,7 +7,7 @@
 #include <string>
 
 #include "commands.h"
-#include "host_values.h"
+#include "contact_view.h"
 
 namespace host {
 
@@ -19,35 +19,33 @@ constexpr char kDemoHelp[] =
     "Creates a demo contact store of about 40 contacts in DIR (default: a new\n"
     "folder under $TMPDIR), points the driver at it, creates the driver through\n"
     "its class factory as the suite's host does, and shows the driver's\n"
-    "developer log and what it answers. The demo's settings, cache and store\n"
-    "all live in DIR: your own settings are not touched.\n";
+    "developer log and what it answers. Then it plays two calls: a number of\n"
+    "the demo store, looked up and shown as the host shows the caller, and an\n"
+    "unknown number, which gives the driver's placeholder contact. The demo's\n"
+    "settings, cache and store all live in DIR: your own settings are not\n"
+    "touched.\n";
+
+// Numbers as the exchange delivers them: digits only.
+constexpr char kKnownCaller[] = "33123456789";  // Ann Smith's business number
+constexpr char kUnknownCaller[] = "33999000111";
 
 void PrintMember(DataConnector* driver, const char* name) {
   // The host reaches members by name as well as through the vtable.
-  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-  DISPID id = DISPID_UNKNOWN;
-  if (FAILED(driver->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
-    std::printf("  %-13s (no such member)\n", name);
-    return;
-  }
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
   HostVariant result;
-  EXCEPINFO exception{};
-  HRESULT hr =
-      driver->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
-                     &none, result.get(), &exception, nullptr);
-  if (FAILED(hr)) {
-    std::string text =
-        exception.bstrDescription == nullptr
-            ? FailureText(hr)
-            : std::string(exception.bstrDescription, Api().SysStringLen(exception.bstrDescription));
-    Api().SysFreeString(exception.bstrDescription);
-    Api().SysFreeString(exception.bstrSource);
-    Api().SysFreeString(exception.bstrHelpFile);
-    std::printf("  %-13s failed: %s\n", name, text.c_str());
+  std::string failure;
+  if (FAILED(Read(driver, name, nullptr, &result, &failure))) {
+    std::printf("  %-13s failed: %s\n", name, failure.c_str());
     return;
   }
   std::printf("  %-13s %s\n", name, result.Text().c_str());
+}
+
+// A call rings: the host looks the caller up and shows who it is.
+void PlayCall(DataConnector* driver, const char* number, const char* what) {
+  std::printf("\nA call from %s (%s):\n", number, what);
+  std::fflush(stdout);
+  (void)LookUp(driver, kByPhone, number, LookupOutput{false, true});
+  std::fflush(stdout);
 }
 
 // The demo folder: the one given, or a new temporary one.
@@ -119,6 +117,9 @@ int RunDemo(const Args& args) {
   PrintMember(driver, "PIMInstalled");
   PrintMember(driver, "PIMName");
   PrintMember(driver, "Version");
+  FinishDriverWork();  // the cache build its start-up began
+  PlayCall(driver, kKnownCaller, "a contact of the demo store");
+  PlayCall(driver, kUnknownCaller, "a number nobody has");
   driver->Release();
   return 0;
 }

@@ -22,7 +22,8 @@ constexpr char kUsage[] =
     "  status   whether the driver is ready, its PIM code and version [--json]\n"
     "  reg      read and write the driver's settings, with reg.exe's syntax\n"
     "  store    the contact store: its folders, or one card as the driver reads it\n"
-    "  contact  one contact as the host reads it: contact show ENTRYID [--json]\n"
+    "  lookup   who is calling: lookup NUMBER | lookup --name PATTERN [--json] [--first]\n"
+    "  contact  one contact as the host reads it (show ENTRYID), or a new one (create)\n"
     "  cache    the contact cache: rebuild, refresh, status [--json]\n"
     "  help     this text\n"
     "\n"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
                   : command == "reg"     ? host::RunReg
                   : command == "store"   ? host::RunStore
                   : command == "contact" ? host::RunContact
+                  : command == "lookup"  ? host::RunLookup
                   : command == "cache"   ? host::RunCache
                                          : nullptr;
   if (runner == nullptr) {

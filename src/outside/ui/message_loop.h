@@ -85,6 +85,9 @@ class MessageLoop {
   // or the loop can make no more progress: nothing ran and the clock stood
   // still while the loop waited (a manual clock that is not advanced).
   bool RunUntil(const std::function<bool()>& done, LoopDuration timeout);
+  // No task posted and no timer running: nothing can happen until someone
+  // posts or starts one.
+  bool Idle() const { return tasks_.empty() && timers_.empty(); }
 
  private:
   struct PendingTask {

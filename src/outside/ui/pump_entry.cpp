@@ -5,13 +5,14 @@
 #include "olconn97/olconn97.h"
 #include "outside/ui/message_loop.h"
 
-STDAPI_(void) olconn97_pump(unsigned max_wait_ms) {
+STDAPI_(int) olconn97_pump(unsigned max_wait_ms) {
   const std::chrono::milliseconds max_wait(max_wait_ms);
   if (olconn97::ui::MessageLoop* loop = olconn97::ui::MessageLoop::Current()) {
     loop->Pump(max_wait);
-    return;
+    return loop->Idle() ? 0 : 1;
   }
   // No loop on this thread yet: nothing can become due, so the host's idle
   // loop is made to wait rather than to spin.
   std::this_thread::sleep_for(max_wait);
+  return 0;
 }

@@ -235,11 +235,15 @@ TEST_F(LoopPumpTest, TheExportedPumpServesTheThreadsCurrentLoop) {
   auto inner = std::make_unique<MessageLoop>(other_clock);
   EXPECT_EQ(MessageLoop::Current(), inner.get());
   inner->Post(Note("inner"));
-  olconn97_pump(0);
+  EXPECT_EQ(olconn97_pump(0), 0);  // nothing left after it
   loop_.Post(Note("outer"));
   inner.reset();
-  olconn97_pump(0);
-  EXPECT_THAT(log_, ElementsAre("inner", "outer"));
+  // A one-shot timer keeps the driver busy until it has fired.
+  loop_.StartTimer(milliseconds(250), false, Note("timer"));
+  EXPECT_EQ(olconn97_pump(0), 1);
+  clock_.Advance(milliseconds(250));
+  EXPECT_EQ(olconn97_pump(0), 0);
+  EXPECT_THAT(log_, ElementsAre("inner", "outer", "timer"));
 }
 
 }  // namespace

@@ -1,0 +1,141 @@
+// olconn97 lookup: who is calling, found as the suite's host finds it.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "contact_view.h"
+
+namespace host {
+
+namespace {
+
+constexpr char kLookupHelp[] =
+    "usage: olconn97 lookup NUMBER [--json] [--first]\n"
+    "       olconn97 lookup --name PATTERN [--json] [--first]\n"
+    "\n"
+    "Creates the driver as the suite's host does, lets the cache refresh its\n"
+    "start-up began finish, then searches the contact cache the way the host\n"
+    "does when a call rings: FindFirst on a new search cursor, then FindNext\n"
+    "until no contact is left. Each contact is printed as 'olconn97 contact\n"
+    "show' prints it, with its labelled numbers.\n"
+    "\n"
+    "NUMBER is compared with the digits of the stored numbers: give digits\n"
+    "only ('33123456789'). '*' stands for any run of characters ('0123*' for\n"
+    "the numbers that begin so, '*456789' for those that end so); '#', '?'\n"
+    "and '[' are plain characters. With --name the pattern is compared with\n"
+    "the contacts' names ('Smith, Ann', 'smi*'), without regard to case.\n"
+    "A caller the cache does not know gives the driver's placeholder contact.\n"
+    "\n"
+    "  --json    a JSON array of the contacts on stdout\n"
+    "  --first   only the first contact, as a call pop-up shows it\n"
+    "Exit status: 0 when the caller was found, 1 when not (or on failure),\n"
+    "2 for bad usage.\n";
+
+// Releases an interface pointer the driver handed out.
+template <typename T>
+struct Held {
+  T* p = nullptr;
+  Held() = default;
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  ~Held() {
+    if (p != nullptr) p->Release();
+  }
+  T** Receive() {
+    if (p != nullptr) p->Release();
+    p = nullptr;
+    return &p;
+  }
+};
+
+}  // namespace
+
+void FinishDriverWork() {
+  while (Api().olconn97_pump(100) != 0) {
+  }
+}
+
+int LookUp(DataConnector* driver, LONG field, const std::string& value,
+           const LookupOutput& output) {
+  Held<ContactRecord> cursor;
+  HRESULT hr = driver->Dataconnector_OpenContactRecord(cursor.Receive());
+  if (FAILED(hr) || cursor.p == nullptr) {
+    std::fprintf(stderr, "olconn97 lookup: %s\n",
+                 FAILED(hr) ? FailureText(hr).c_str()
+                            : "the driver is not ready: it could not open the contact store "
+                              "(see 'olconn97 status' and the driver's log)");
+    return 1;
+  }
+  std::vector<ContactView> found;
+  Held<Contact> contact;
+  HostBstr filter(value);
+  hr = cursor.p->ContactRecord_FindFirst(field, filter.get(), contact.Receive());
+  while (SUCCEEDED(hr) && contact.p != nullptr) {
+    found.push_back(ReadContact(contact.p));
+    if (output.first) break;
+    hr = cursor.p->ContactRecord_FindNext(contact.Receive());
+  }
+  if (FAILED(hr)) {
+    std::fprintf(stderr, "olconn97 lookup: %s\n", FailureText(hr).c_str());
+    return 1;
+  }
+  if (output.json) {
+    std::string out = "[";
+    for (size_t i = 0; i < found.size(); ++i) out += (i > 0 ? "," : "") + ContactJson(found[i]);
+    std::printf("%s]\n", out.c_str());
+  } else {
+    for (size_t i = 0; i < found.size(); ++i) {
+      if (i > 0) std::printf("\n");
+      PrintContactText(found[i]);
+    }
+  }
+  return found.empty() || found[0].not_in_pim ? 1 : 0;
+}
+
+int RunLookup(const Args& args) {
+  if (WantsHelp(args)) {
+    std::fputs(kLookupHelp, stdout);
+    return 0;
+  }
+  LookupOutput output;
+  LONG field = kByPhone;
+  std::vector<std::string> values;
+  for (const std::string& arg : args) {
+    if (arg == "--json") {
+      output.json = true;
+    } else if (arg == "--first") {
+      output.first = true;
+    } else if (arg == "--name") {
+      field = kByName;
+    } else if (arg.rfind("--", 0) == 0) {
+      std::fprintf(stderr, "olconn97 lookup: unknown option '%s'\n%s", arg.c_str(), kLookupHelp);
+      return 2;
+    } else {
+      values.push_back(arg);
+    }
+  }
+  if (values.size() != 1 || values[0].empty()) {
+    std::fprintf(stderr, "olconn97 lookup: expected one %s\n%s",
+                 field == kByName ? "name pattern" : "number", kLookupHelp);
+    return 2;
+  }
+  std::string error;
+  DataConnector* driver = Library().CreateDriver(&error);
+  if (driver == nullptr) {
+    std::fprintf(stderr, "olconn97 lookup: %s\n", error.c_str());
+    return 1;
+  }
+  FinishDriverWork();
+  int result = LookUp(driver, field, values[0], output);
+  driver->Release();
+  if (result != 0 && field == kByPhone &&
+      values[0].find_first_not_of("0123456789*") != std::string::npos) {
+    std::fprintf(stderr,
+                 "olconn97 lookup: note: stored numbers hold digits only, so only digits and "
+                 "'*' can match\n");
+  }
+  return result;
+}
+
+}  // namespace host
