@@ -13,22 +13,41 @@ Status InvalidPattern() {
 
 bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
+// Like reads every text of a scanned column: ASCII, by far the most common,
+// is decoded and folded here without a call.
+inline char32_t Next(std::string_view text, size_t& pos) {
+  auto byte = static_cast<unsigned char>(text[pos]);
+  if (byte < 0x80) {
+    ++pos;
+    return byte;
+  }
+  return NextCodePoint(text, pos);
+}
+
+inline char32_t Fold(char32_t c) {
+  if (c < 0x80) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
+  return FoldCase(c);
+}
+
+// A character only itself matches under Like's case rule.
+bool HasNoOtherCase(char32_t c) { return c < 0x80 && !((c | 0x20) >= U'a' && (c | 0x20) <= U'z'); }
+
 }  // namespace
 
 bool LikePattern::Element::Accepts(char32_t c) const {
   switch (kind) {
     case Kind::kLiteral:
-      return FoldCase(c) == FoldCase(character);
+      return Fold(c) == folded;
     case Kind::kAnyCharacter:
       return true;
     case Kind::kDigit:
       return IsDigit(c);
     case Kind::kList: {
-      char32_t folded = FoldCase(c);
+      char32_t folded_c = Fold(c);
       bool found = false;
       for (const Range& range : ranges) {
         found = found || (c >= range.low && c <= range.high) ||
-                (folded >= FoldCase(range.low) && folded <= FoldCase(range.high));
+                (folded_c >= Fold(range.low) && folded_c <= Fold(range.high));
       }
       return found != negated;
     }
@@ -90,15 +109,33 @@ Result<LikePattern> LikePattern::Compile(std::string_view pattern) {
       element.kind = Element::Kind::kDigit;
     } else {
       element.character = c;
+      element.folded = Fold(c);
     }
     elements.push_back(std::move(element));
   }
   return LikePattern(std::move(elements));
 }
 
+LikePattern::LikePattern(std::vector<Element> elements) : elements_(std::move(elements)) {
+  // The longest run of literals that only match themselves: a match must
+  // hold it as it stands, which a plain substring search rules out fast.
+  std::string run;
+  for (size_t i = 0; i <= elements_.size(); ++i) {
+    bool plain = i < elements_.size() && elements_[i].kind == Element::Kind::kLiteral &&
+                 HasNoOtherCase(elements_[i].character);
+    if (plain) {
+      run += static_cast<char>(elements_[i].character);
+      continue;
+    }
+    if (run.size() > required_.size()) required_ = run;
+    run.clear();
+  }
+}
+
 // Greedy matching that, on a mismatch, lets the last "*" take one more
 // character and tries again from there: no recursion, no blow-up.
 bool LikePattern::Matches(std::string_view text) const {
+  if (!required_.empty() && text.find(required_) == std::string_view::npos) return false;
   constexpr size_t kNone = static_cast<size_t>(-1);
   size_t element = 0;
   size_t pos = 0;
@@ -112,14 +149,14 @@ bool LikePattern::Matches(std::string_view text) const {
     }
     if (pos >= text.size()) break;
     size_t next = pos;
-    char32_t c = NextCodePoint(text, next);
+    char32_t c = Next(text, next);
     if (element < elements_.size() && elements_[element].Accepts(c)) {
       ++element;
       pos = next;
       continue;
     }
     if (star_element == kNone) return false;
-    NextCodePoint(text, star_pos);
+    Next(text, star_pos);
     pos = star_pos;
     element = star_element;
   }

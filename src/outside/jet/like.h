@@ -48,6 +48,7 @@ class LikePattern {
     enum class Kind { kLiteral, kAnyCharacter, kDigit, kList, kAnyRun };
     Kind kind = Kind::kLiteral;
     char32_t character = 0;     // kLiteral: as written
+    char32_t folded = 0;        // kLiteral: its case folded
     bool negated = false;       // kList: "[!...]"
     std::vector<Range> ranges;  // kList: single characters are ranges of one
 
@@ -56,10 +57,12 @@ class LikePattern {
     std::optional<char32_t> FixedCharacter() const;
   };
 
-  explicit LikePattern(std::vector<Element> elements) : elements_(std::move(elements)) {}
+  explicit LikePattern(std::vector<Element> elements);
   static Result<Element> ParseList(std::string_view pattern, size_t& pos);
 
   std::vector<Element> elements_;
+  // Characters every match holds side by side (see the constructor).
+  std::string required_;
 };
 
 // The smallest text, compared byte by byte, that is greater than every text

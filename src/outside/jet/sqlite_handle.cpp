@@ -148,4 +148,14 @@ ColumnInfo Query::Describe(int index) const {
   return info;
 }
 
+const std::vector<ColumnInfo>& Query::Columns() {
+  int prepared = sqlite3_stmt_status(get(), SQLITE_STMTSTATUS_REPREPARE, 0);
+  if (statement_->described_at != prepared) {
+    statement_->columns.clear();
+    for (int i = 0; i < column_count(); ++i) statement_->columns.push_back(Describe(i));
+    statement_->described_at = prepared;
+  }
+  return statement_->columns;
+}
+
 }  // namespace olconn97::jet

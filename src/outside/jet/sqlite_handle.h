@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "base/result.h"
 #include "outside/jet/value.h"
@@ -30,19 +31,23 @@ using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 // code's generic text is used.
 Status SqliteStatus(int result_code, sqlite3* db);
 
-// A prepared statement kept for reuse, and whether a Query holds it now.
-struct CachedStatement {
-  StatementHandle handle;
-  bool in_use = false;
-  uint64_t last_used = 0;
-};
-
 // What a result column is and where it comes from.
 struct ColumnInfo {
   std::string name;      // as the result names it
   std::string table;     // the table it is read from; empty for an expression
   std::string column;    // its name in that table
   bool boolean = false;  // declared yes/no
+};
+
+// A prepared statement kept for reuse, and whether a Query holds it now.
+struct CachedStatement {
+  StatementHandle handle;
+  bool in_use = false;
+  uint64_t last_used = 0;
+  // Its result columns, described once per preparation (SQLite prepares a
+  // statement again when the schema changed; `described_at` tells).
+  std::vector<ColumnInfo> columns;
+  int described_at = -1;
 };
 
 // One use of a prepared statement: bind, step, read. The statement is reset
@@ -66,6 +71,8 @@ class Query {
   Value Column(int index, bool boolean = false) const;
   int64_t ColumnInteger(int index) const;
   ColumnInfo Describe(int index) const;
+  // Every result column, described once for the prepared statement.
+  const std::vector<ColumnInfo>& Columns();
 
  private:
   sqlite3_stmt* get() const { return statement_->handle.get(); }

@@ -22,20 +22,51 @@ Status NotSupported(std::string what) {
 
 Result<std::vector<ColumnInfo>> DescribeColumns(Connection& connection, const std::string& sql) {
   OLC_ASSIGN_OR_RETURN(Query query, connection.Prepare(sql));
-  std::vector<ColumnInfo> columns;
-  for (int i = 0; i < query.column_count(); ++i) columns.push_back(query.Describe(i));
-  return columns;
+  return query.Columns();
 }
 
-Result<std::vector<int64_t>> ReadKeys(Connection& connection, const std::string& sql,
-                                      const std::vector<Value>& params, int width) {
-  OLC_ASSIGN_OR_RETURN(Query query, connection.Prepare(sql));
+// Row `key` read back with `row_sql`, or none when it is gone.
+Result<std::optional<std::vector<Value>>> ReadRowByKey(Connection& connection,
+                                                       const std::string& row_sql,
+                                                       const std::vector<Value>& params,
+                                                       std::span<const int64_t> key,
+                                                       const std::vector<ColumnInfo>& columns) {
+  OLC_ASSIGN_OR_RETURN(Query query, connection.Prepare(row_sql));
   OLC_RETURN_IF_ERROR(query.Bind(params));
+  int index = static_cast<int>(params.size());
+  for (int64_t rowid : key) OLC_RETURN_IF_ERROR(query.BindInteger(++index, rowid));
+  OLC_ASSIGN_OR_RETURN(bool found, query.Step());
+  if (!found) return std::optional<std::vector<Value>>();  // deleted since the keys were taken
+  std::vector<Value> row;
+  row.reserve(columns.size());
+  for (size_t i = 0; i < columns.size(); ++i) {
+    row.push_back(query.Column(static_cast<int>(i), columns[i].boolean));
+  }
+  return std::optional(std::move(row));
+}
+
+struct Keyset {
   std::vector<int64_t> keys;
+  std::optional<std::vector<Value>> first_row;
+};
+
+// The keys of every row, and the first row itself, read while the keys
+// statement is still running: both come from one read transaction, which
+// halves the file locking of a search that wants only its first row.
+Result<Keyset> ReadKeys(Connection& connection, const KeysetSql& sql,
+                        const std::vector<Value>& params, int width,
+                        const std::vector<ColumnInfo>& columns) {
+  OLC_ASSIGN_OR_RETURN(Query query, connection.Prepare(sql.keys));
+  OLC_RETURN_IF_ERROR(query.Bind(params));
+  Keyset keyset;
   while (true) {
     OLC_ASSIGN_OR_RETURN(bool row, query.Step());
-    if (!row) return keys;
-    for (int i = 0; i < width; ++i) keys.push_back(query.ColumnInteger(i));
+    if (!row) return keyset;
+    for (int i = 0; i < width; ++i) keyset.keys.push_back(query.ColumnInteger(i));
+    if (keyset.keys.size() == static_cast<size_t>(width)) {
+      OLC_ASSIGN_OR_RETURN(keyset.first_row,
+                           ReadRowByKey(connection, sql.row, params, keyset.keys, columns));
+    }
   }
 }
 
@@ -68,28 +99,32 @@ Result<std::unique_ptr<Recordset>> SqliteRecordset::OpenTable(
   auto cursor = std::make_unique<TableCursor>(connection, QuoteName(stored));
   SelectParts select = SelectWholeTable(stored);
   std::string row_sql = KeysetStatements(select).row;
-  return Start(std::unique_ptr<SqliteRecordset>(new SqliteRecordset(
-      std::move(connection), std::move(select), std::move(row_sql), std::move(cursor), true)));
+  OLC_ASSIGN_OR_RETURN(std::vector<ColumnInfo> columns, DescribeColumns(*connection, row_sql));
+  auto recordset = std::unique_ptr<SqliteRecordset>(new SqliteRecordset(
+      std::move(connection), std::move(select), std::move(row_sql), std::move(cursor), true));
+  OLC_RETURN_IF_ERROR(recordset->Start(std::move(columns)));
+  return std::unique_ptr<Recordset>(std::move(recordset));
 }
 
 Result<std::unique_ptr<Recordset>> SqliteRecordset::OpenDynaset(
     std::shared_ptr<Connection> connection, SelectParts select, KeysetSql sql) {
   int width = static_cast<int>(select.tables.size());
-  OLC_ASSIGN_OR_RETURN(std::vector<int64_t> keys,
-                       ReadKeys(*connection, sql.keys, select.params, width));
-  auto cursor = std::make_unique<KeysetCursor>(std::move(keys), static_cast<size_t>(width));
-  return Start(std::unique_ptr<SqliteRecordset>(new SqliteRecordset(
-      std::move(connection), std::move(select), std::move(sql.row), std::move(cursor), false)));
+  OLC_ASSIGN_OR_RETURN(std::vector<ColumnInfo> columns, DescribeColumns(*connection, sql.row));
+  OLC_ASSIGN_OR_RETURN(Keyset keyset, ReadKeys(*connection, sql, select.params, width, columns));
+  auto cursor = std::make_unique<KeysetCursor>(std::move(keyset.keys), static_cast<size_t>(width));
+  auto recordset = std::unique_ptr<SqliteRecordset>(new SqliteRecordset(
+      std::move(connection), std::move(select), std::move(sql.row), std::move(cursor), false));
+  OLC_RETURN_IF_ERROR(recordset->Start(std::move(columns)));
+  recordset->row_ = std::move(keyset.first_row);
+  return std::unique_ptr<Recordset>(std::move(recordset));
 }
 
-Result<std::unique_ptr<Recordset>> SqliteRecordset::Start(
-    std::unique_ptr<SqliteRecordset> recordset) {
-  OLC_ASSIGN_OR_RETURN(std::vector<ColumnInfo> columns,
-                       DescribeColumns(*recordset->connection_, recordset->row_sql_));
-  recordset->fields_.emplace(columns, recordset->select_.tables);
-  OLC_ASSIGN_OR_RETURN(bool landed, recordset->cursor_->First());
-  recordset->bof_ = recordset->eof_ = !landed;
-  return std::unique_ptr<Recordset>(std::move(recordset));
+Status SqliteRecordset::Start(std::vector<ColumnInfo> columns) {
+  fields_.emplace(columns, select_.tables);
+  columns_ = std::move(columns);
+  OLC_ASSIGN_OR_RETURN(bool landed, cursor_->First());
+  bof_ = eof_ = !landed;
+  return Status::Ok();
 }
 
 Status SqliteRecordset::CheckOpen() const {
@@ -152,17 +187,7 @@ Result<int64_t> SqliteRecordset::RecordCount() {
 }
 
 Result<std::optional<std::vector<Value>>> SqliteRecordset::ReadRow() {
-  OLC_ASSIGN_OR_RETURN(Query query, connection_->Prepare(row_sql_));
-  OLC_RETURN_IF_ERROR(query.Bind(select_.params));
-  int index = static_cast<int>(select_.params.size());
-  for (int64_t rowid : cursor_->Key()) OLC_RETURN_IF_ERROR(query.BindInteger(++index, rowid));
-  OLC_ASSIGN_OR_RETURN(bool found, query.Step());
-  if (!found) return std::optional<std::vector<Value>>();  // deleted since the keys were taken
-  std::vector<Value> row;
-  for (size_t i = 0; i < fields_->size(); ++i) {
-    row.push_back(query.Column(static_cast<int>(i), (*fields_)[i].column.boolean));
-  }
-  return std::optional(std::move(row));
+  return ReadRowByKey(*connection_, row_sql_, select_.params, cursor_->Key(), columns_);
 }
 
 Status SqliteRecordset::CheckPosition() const {

@@ -46,7 +46,8 @@ class SqliteRecordset : public Recordset {
 
   SqliteRecordset(std::shared_ptr<Connection> connection, SelectParts select, std::string row_sql,
                   std::unique_ptr<Cursor> cursor, bool table_type);
-  static Result<std::unique_ptr<Recordset>> Start(std::unique_ptr<SqliteRecordset> recordset);
+  // Takes the result's columns and stands on the first row.
+  Status Start(std::vector<ColumnInfo> columns);
 
   Status CheckOpen() const;
   // Settles the flags after a move that landed (or not) on a row.
@@ -65,6 +66,7 @@ class SqliteRecordset : public Recordset {
   std::string row_sql_;
   std::unique_ptr<Cursor> cursor_;
   std::optional<FieldList> fields_;
+  std::vector<ColumnInfo> columns_;  // of row_sql_, in its order
   bool table_type_;
   bool open_ = true;
   bool bof_ = true;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -141,6 +143,69 @@ TEST(JetLikeTest, LongTextsDoNotBlowUp) {
   ASSERT_TRUE(literal.ok());
   EXPECT_TRUE(literal.value().Matches(text));
   EXPECT_FALSE(literal.value().Matches(text + "a"));
+}
+
+// An independent matcher for ASCII texts: plain backtracking over the
+// pattern, Jet's rules written out once more.
+bool ReferenceMatch(const std::string& p, size_t pi, const std::string& t, size_t ti) {
+  auto fold = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  if (pi == p.size()) return ti == t.size();
+  if (p[pi] == '*') {
+    for (size_t k = ti; k <= t.size(); ++k) {
+      if (ReferenceMatch(p, pi + 1, t, k)) return true;
+    }
+    return false;
+  }
+  if (p[pi] == '[') {
+    size_t end = p.find(']', pi + 1);
+    std::string list = p.substr(pi + 1, end - pi - 1);
+    if (list.empty()) return ReferenceMatch(p, end + 1, t, ti);  // "[]" matches nothing at all
+    if (ti == t.size()) return false;
+    bool negated = list[0] == '!';
+    if (negated) list.erase(0, 1);
+    bool found = false;
+    for (size_t i = 0; i < list.size(); ++i) {
+      char low = list[i], high = low;
+      if (i + 2 < list.size() && list[i + 1] == '-') {
+        high = list[i + 2];
+        i += 2;
+      }
+      char c = t[ti];
+      found = found || (c >= low && c <= high) || (fold(c) >= fold(low) && fold(c) <= fold(high));
+    }
+    return found != negated && ReferenceMatch(p, end + 1, t, ti + 1);
+  }
+  if (ti == t.size()) return false;
+  bool one = p[pi] == '?' || (p[pi] == '#' && std::isdigit(static_cast<unsigned char>(t[ti]))) ||
+             (p[pi] != '#' && fold(p[pi]) == fold(t[ti]));
+  return one && ReferenceMatch(p, pi + 1, t, ti + 1);
+}
+
+TEST(JetLikeTest, AgreesWithABacktrackingMatcherOnRandomPatterns) {
+  const std::vector<std::string> text_parts = {"1", "2", "12", "a", "B", "-", " ", "#", "?", "*"};
+  const std::vector<std::string> pattern_parts = {"1",     "2",    "12", "a",   "b",     "-",
+                                                  "*",     "?",    "#",  "[#]", "[?]",   "[*]",
+                                                  "[a-b]", "[!1]", "[]", "[!]", "[1-2]", "A"};
+  std::mt19937 random(97);
+  auto pick = [&](const std::vector<std::string>& parts, int max) {
+    std::string text;
+    int n = std::uniform_int_distribution<int>(0, max)(random);
+    for (int i = 0; i < n; ++i) {
+      text += parts[std::uniform_int_distribution<size_t>(0, parts.size() - 1)(random)];
+    }
+    return text;
+  };
+  int matched = 0;
+  for (int i = 0; i < 20000; ++i) {
+    std::string pattern = pick(pattern_parts, 5);
+    std::string text = pick(text_parts, 7);
+    Result<LikePattern> compiled = LikePattern::Compile(pattern);
+    ASSERT_TRUE(compiled.ok()) << pattern;
+    bool expected = ReferenceMatch(pattern, 0, text, 0);
+    ASSERT_EQ(compiled.value().Matches(text), expected) << pattern << " on " << text;
+    matched += expected ? 1 : 0;
+  }
+  EXPECT_GT(matched, 1000);  // both answers were met often
 }
 
 TEST(JetLikeTest, LiteralPrefixServesAnIndexRange) {

@@ -1,0 +1,268 @@
+// Caller lookup speed: FindFirst by phone (exact, prefix, suffix) and by
+// name on caches of 10,000 to 1,000,000 rows, with and without the fetch of
+// the one contact returned.
+//
+//   build/bin/olconn97_lookup_bench --benchmark_counters_tabular=true
+//
+// The rows are synthetic beyond the first few thousand: each points at a
+// real card of a small generated store, so the fetch reads a real file.
+// Every call is timed on its own; p50_us and p99_us are over those calls.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "cache/cache_search.h"
+#include "cache/contact_record.h"
+#include "cache/progress_window.h"
+#include "driver/data_connector.h"
+#include "driver/settings.h"
+#include "driver/shared_state.h"
+#include "outside/com/variant.h"
+#include "outside/jet/database.h"
+#include "outside/jet/sql_functions.h"
+#include "outside/registry/registry.h"
+#include "outside/shell/clock.h"
+#include "outside/shell/shell.h"
+
+namespace olconn97::bench {
+namespace {
+
+constexpr int kCards = 1000;
+
+// Row `i`'s number and name: spread over the whole key space, as real ones are.
+std::string SyntheticNumber(uint64_t i) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0%09llu",
+                static_cast<unsigned long long>((i * 2654435761ULL) % 1000000000ULL));
+  return text;
+}
+std::string SyntheticName(uint64_t i) {
+  static const char* const kLast[] = {"Martin",  "Bernard", "Dubois", "Thomas", "Robert",
+                                      "Richard", "Petit",   "Durand", "Leroy",  "Moreau"};
+  uint64_t h = (i * 11400714819323198485ULL) >> 20;
+  return std::string(kLast[h % 10]) + std::to_string(h % 1000003) + ", Ann";
+}
+
+// A driver started on a cache of `rows` rows, built once under $TMPDIR and
+// reused by later runs.
+class LookupEnvironment {
+ public:
+  explicit LookupEnvironment(int64_t rows) : rows_(rows) {
+    store_ = GeneratedStore(kCards);
+    data_home_ = store_ + "-lookup-" + std::to_string(rows);
+    std::filesystem::create_directories(data_home_);
+    setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
+    shell_ = std::make_unique<shell::PosixShell>(OLCONN97_BENCH_APP_PATH);
+    Fresh();
+    std::string cache = data_home_ + "/Norvale Corvanta/Connector.mdb";
+    if (!std::filesystem::exists(cache)) {
+      auto builder = std::make_unique<cDataConnector>();  // first launch: the build
+      RunPendingWalk();
+    }
+    ResetSharedStateForTesting();
+    AddSyntheticRows(cache);  // up to `rows`, after an earlier run stopped short too
+    Fresh();
+    driver_ = std::make_unique<cDataConnector>();
+    RunPendingWalk();
+  }
+  ~LookupEnvironment() {
+    driver_.reset();
+    ResetSharedStateForTesting();
+  }
+
+  int64_t rows() const { return rows_; }
+
+ private:
+  void Fresh() {
+    ResetSharedStateForTesting();
+    Shared().services.SetRegistry(&registry_);
+    Shared().services.SetShell(shell_.get());
+    (void)RegWriteString(Hive::kCurrentUser, kOutlook98Key, "PimStore", store_);
+    // Current: the cards are older than the last refresh, so start-up reads none.
+    std::string stored = shell::FormatLocal(
+        std::chrono::system_clock::now() + std::chrono::hours(1), "%d/%m/%Y %H:%M");
+    (void)RegWriteString(Hive::kCurrentUser, kPopupKey, "LastModification", stored);
+  }
+  static void RunPendingWalk();
+
+  // Fills the cache up to rows_ with rows pointing at the real cards.
+  void AddSyntheticRows(const std::string& cache) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(cache.c_str(), &db) != SQLITE_OK || !jet::RegisterJetFunctions(db).ok()) {
+      std::fprintf(stderr, "cannot fill %s\n", cache.c_str());
+      std::exit(1);
+    }
+    std::vector<std::string> ids;
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(db, "SELECT DISTINCT EntryID FROM TCache", -1, &select, nullptr);
+    while (sqlite3_step(select) == SQLITE_ROW) {
+      ids.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)));
+    }
+    sqlite3_finalize(select);
+    sqlite3_stmt* count = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(*) FROM TCache", -1, &count, nullptr);
+    sqlite3_step(count);
+    int64_t have = sqlite3_column_int64(count, 0);
+    sqlite3_finalize(count);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO TCache (PhoneNumber, EntryID, Name) VALUES (?1, ?2, ?3)",
+                       -1, &insert, nullptr);
+    for (int64_t i = have; i < rows_ && !ids.empty(); ++i) {
+      std::string number = SyntheticNumber(static_cast<uint64_t>(i));
+      std::string name = SyntheticName(static_cast<uint64_t>(i));
+      const std::string& id = ids[static_cast<size_t>(i) % ids.size()];
+      sqlite3_bind_text(insert, 1, number.c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(insert, 2, id.c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(insert, 3, name.c_str(), -1, SQLITE_TRANSIENT);
+      if (sqlite3_step(insert) != SQLITE_DONE) {
+        std::fprintf(stderr, "cannot fill %s: %s\n", cache.c_str(), sqlite3_errmsg(db));
+        std::exit(1);
+      }
+      sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+
+  int64_t rows_;
+  std::string store_;
+  std::string data_home_;
+  registry::MemoryRegistry registry_;
+  std::unique_ptr<shell::PosixShell> shell_;
+  std::unique_ptr<cDataConnector> driver_;
+};
+
+// Runs the walk the start-up began, without waiting for the window's timer.
+void LookupEnvironment::RunPendingWalk() {
+  auto& window = Shared().progress_window;
+  if (window && window->loaded()) window->Start();
+}
+
+LookupEnvironment& Environment(int64_t rows) {
+  static std::unique_ptr<LookupEnvironment> environment;
+  if (!environment || environment->rows() != rows) {
+    environment.reset();  // one driver per process at a time
+    environment = std::make_unique<LookupEnvironment>(rows);
+  }
+  return *environment;
+}
+
+enum Shape { kExact, kPrefix, kSuffix, kName, kInfix };
+
+// The value a host would search for to find synthetic row `i`.
+std::pair<int32_t, std::string> Search(Shape shape, uint64_t i) {
+  std::string number = SyntheticNumber(i);
+  switch (shape) {
+    case kExact:
+      return {kSearchByPhone, number};
+    case kPrefix:
+      return {kSearchByPhone, number.substr(0, 7) + "*"};
+    case kSuffix:
+      return {kSearchByPhone, "*" + number.substr(3)};
+    case kName: {
+      std::string name = SyntheticName(i);  // "Martin123456, Ann" -> "martin123456, a*"
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return {kSearchByName, name.substr(0, name.size() - 2) + "*"};
+    }
+    case kInfix:
+      return {kSearchByPhone, "*" + number.substr(4, 4) + "*"};
+  }
+  return {};
+}
+
+void Report(benchmark::State& state, std::vector<double>& micros) {
+  if (micros.empty()) return;
+  std::sort(micros.begin(), micros.end());
+  state.counters["p50_us"] = micros[micros.size() / 2];
+  state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
+}
+
+// The cursor's search alone: the statement, its result set, the first
+// row's entry ID; no store fetch.
+void BM_Search(benchmark::State& state) {
+  auto shape = static_cast<Shape>(state.range(0));
+  LookupEnvironment& env = Environment(state.range(1));
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<uint64_t> row(static_cast<uint64_t>(env.rows()) / 2,
+                                              static_cast<uint64_t>(env.rows()) - 1);
+  std::vector<double> micros;
+  int64_t found = 0;
+  for (auto _ : state) {
+    auto [field, value] = Search(shape, row(random));
+    auto start = std::chrono::steady_clock::now();
+    Result<CacheQuery> query = CacheSearchQuery(field, EscapeLikePattern(value));
+    auto rows = Shared().gCacheDatabase->OpenRecordset(
+        query.value().sql, jet::RecordsetType::kDynaset, query.value().params);
+    if (rows.ok() && !rows.value()->Eof()) {
+      benchmark::DoNotOptimize(rows.value()->GetField("EntryID"));
+      ++found;
+    }
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
+  }
+  Report(state, micros);
+  state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+}
+
+// FindFirst as the host calls it, through the vtable: search, fetch of the
+// contact's card, the contact filled.
+void BM_FindFirst(benchmark::State& state) {
+  auto shape = static_cast<Shape>(state.range(0));
+  LookupEnvironment& env = Environment(state.range(1));
+  com::ComPtr<ContactRecord> cursor = NewContactRecord();
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<uint64_t> row(static_cast<uint64_t>(env.rows()) / 2,
+                                              static_cast<uint64_t>(env.rows()) - 1);
+  std::vector<double> micros;
+  int64_t found = 0;
+  for (auto _ : state) {
+    auto [field, value] = Search(shape, row(random));
+    com::Bstr filter(value);
+    Contact* contact = nullptr;
+    auto start = std::chrono::steady_clock::now();
+    cursor->ContactRecord_FindFirst(field, filter.get(), &contact);
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
+    VARIANT_BOOL unknown = VARIANT_TRUE;
+    if (contact != nullptr) {
+      contact->get_NotInPIM(&unknown);
+      contact->Release();
+    }
+    if (unknown == VARIANT_FALSE) ++found;
+  }
+  Report(state, micros);
+  state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+}
+
+void Sizes(benchmark::internal::Benchmark* b, std::initializer_list<Shape> shapes) {
+  for (Shape shape : shapes) {
+    for (int64_t rows : {10000, 100000, 1000000}) b->Args({shape, rows});
+  }
+  b->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(BM_Search)->Apply([](benchmark::internal::Benchmark* b) {
+  Sizes(b, {kExact, kPrefix, kSuffix, kName});
+});
+BENCHMARK(BM_FindFirst)->Apply([](benchmark::internal::Benchmark* b) {
+  Sizes(b, {kExact, kPrefix, kSuffix, kName});
+});
+// A pattern with nothing fixed at either end scans.
+BENCHMARK(BM_Search)->Args({kInfix, 1000000})->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+}  // namespace olconn97::bench
+
+BENCHMARK_MAIN();
