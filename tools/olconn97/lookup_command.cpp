@@ -52,8 +52,9 @@ struct Held {
 }  // namespace
 
 void FinishDriverWork() {
-  while (Api().olconn97_pump(100) != 0) {
-  }
+  // A pump without waiting runs what is due and tells whether more is to
+  // come; only then is there a timer worth waiting for.
+  while (Api().olconn97_pump(0) != 0) Api().olconn97_pump(100);
 }
 
 int LookUp(DataConnector* driver, LONG field, const std::string& value,
