@@ -1,8 +1,10 @@
 #include "test_support.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -96,6 +98,21 @@ DriverTest::~DriverTest() {
   services.SetMessageBoxes(nullptr);
   services.SetShell(nullptr);
   services.SetDesktop(nullptr);
+}
+
+ToolRun RunHostTool(const TempDir& home, const std::string& arguments) {
+  std::string command = "OLCONN97_REGISTRY_DIR='" + home.path() + "' XDG_DATA_HOME='" +
+                        home.Child("data") + "' XDG_CONFIG_HOME='" + home.Child("config") + "' '" +
+                        OLCONN97_HOST_PATH + "' " + arguments + " 2>'" + home.Child("stderr") + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  ToolRun run{-1, {}};
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  size_t read;
+  while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, read);
+  int status = pclose(pipe);
+  run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
 }
 
 }  // namespace olconn97::testing

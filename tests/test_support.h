@@ -63,6 +63,16 @@ std::string SharedTestDataDir();
   GTEST_SKIP() << "the shared test files are not in this checkout (looked for " \
                << OLCONN97_SHARED_TESTDATA_DIR << ")"
 
+// One run of the reference host as a separate process.
+struct ToolRun {
+  int exit_code;
+  std::string out;  // stdout; stderr goes to home/stderr
+};
+
+// Runs `olconn97 <arguments>` (shell words) with its settings, data and
+// configuration all inside `home`.
+ToolRun RunHostTool(const TempDir& home, const std::string& arguments);
+
 class DriverTest : public ::testing::Test {
  protected:
   DriverTest();

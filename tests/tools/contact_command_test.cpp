@@ -2,7 +2,6 @@
 // as the host reads it through the library.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
@@ -12,11 +11,6 @@
 
 namespace olconn97::testing {
 namespace {
-
-struct ToolRun {
-  int exit_code;
-  std::string out;
-};
 
 class ContactCommandTest : public ::testing::Test {
  protected:
@@ -52,20 +46,7 @@ class ContactCommandTest : public ::testing::Test {
                     .ok());
   }
 
-  ToolRun Tool(const std::string& arguments) {
-    std::string command = "OLCONN97_REGISTRY_DIR='" + home_.path() + "' XDG_DATA_HOME='" +
-                          home_.Child("data") + "' XDG_CONFIG_HOME='" + home_.Child("config") +
-                          "' '" + OLCONN97_HOST_PATH + "' " + arguments + " 2>'" +
-                          home_.Child("stderr") + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, {}};
-    char buffer[4096];
-    size_t read;
-    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, read);
-    int status = pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-  }
+  ToolRun Tool(const std::string& arguments) { return RunHostTool(home_, arguments); }
   std::string Stderr() { return ReadFile(home_.Child("stderr")); }
 
   std::string EntryId() {

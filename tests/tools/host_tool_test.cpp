@@ -1,6 +1,5 @@
 // The reference host as an administrator uses it: one process per command.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
@@ -10,29 +9,9 @@
 namespace olconn97::testing {
 namespace {
 
-struct ToolRun {
-  int exit_code;
-  std::string out;
-};
-
 class HostToolTest : public ::testing::Test {
  protected:
-  // Runs the tool with its settings in a temporary folder; stderr is kept
-  // apart from stdout.
-  ToolRun Tool(const std::string& arguments) {
-    std::string command = "OLCONN97_REGISTRY_DIR='" + home_.path() + "' XDG_DATA_HOME='" +
-                          home_.Child("data") + "' XDG_CONFIG_HOME='" + home_.Child("config") +
-                          "' '" + OLCONN97_HOST_PATH + "' " + arguments + " 2>'" +
-                          home_.Child("stderr") + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, {}};
-    char buffer[4096];
-    size_t read;
-    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, read);
-    int status = pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-  }
+  ToolRun Tool(const std::string& arguments) { return RunHostTool(home_, arguments); }
   std::string Stderr() { return ReadFile(home_.Child("stderr")); }
 
   TempDir home_;

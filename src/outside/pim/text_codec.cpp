@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "base/strings.h"
+#include "outside/pim/iconv_handle.h"
 
 namespace olconn97::pim {
 namespace {
@@ -118,21 +119,6 @@ bool DecodeOneWord(std::string_view value, size_t pos, size_t* end, std::string*
   *end = close + 2;
   return true;
 }
-
-class IconvHandle {
- public:
-  explicit IconvHandle(const std::string& from) : handle_(iconv_open("UTF-8", from.c_str())) {}
-  ~IconvHandle() {
-    if (valid()) iconv_close(handle_);
-  }
-  IconvHandle(const IconvHandle&) = delete;
-  IconvHandle& operator=(const IconvHandle&) = delete;
-  bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t get() const { return handle_; }
-
- private:
-  iconv_t handle_;
-};
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "base/strings.h"
+#include "outside/pim/iconv_handle.h"
 #include "outside/pim/vcard/vcard_params.h"
 
 namespace olconn97::pim {
@@ -94,21 +95,6 @@ std::string_view IconvName(std::string_view charset) {
   }
   return charset;
 }
-
-class IconvHandle {
- public:
-  explicit IconvHandle(const std::string& from) : cd_(iconv_open("UTF-8", from.c_str())) {}
-  ~IconvHandle() {
-    if (valid()) iconv_close(cd_);
-  }
-  IconvHandle(const IconvHandle&) = delete;
-  IconvHandle& operator=(const IconvHandle&) = delete;
-  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t get() const { return cd_; }
-
- private:
-  iconv_t cd_;
-};
 
 bool IsEscapable(char c, VCardVersion version) {
   switch (c) {
