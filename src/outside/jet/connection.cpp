@@ -1,5 +1,6 @@
 #include "outside/jet/connection.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@ namespace olconn97::jet {
 namespace {
 
 constexpr size_t kMaxCachedStatements = 64;
+
+void (*commit_hook_for_testing)() = nullptr;
 
 Status DaoError(Code code, uint32_t number, std::string description, std::string source) {
   return Status::Error(code, std::move(description), std::move(source))
@@ -44,6 +47,42 @@ Status CheckIsFile(const std::string& path) {
   return Status::Ok();
 }
 
+uint32_t BigEndian(const unsigned char* bytes, int size) {
+  uint32_t value = 0;
+  for (int i = 0; i < size; ++i) value = (value << 8) | bytes[i];
+  return value;
+}
+
+// A file cut short (a copy or a disk that ran out of room) still opens, and
+// fails only when a search reaches a missing page. Its header says how long
+// it is: a main file shorter than that, with no write-ahead log that could
+// hold the rest, is damaged.
+Status CheckNotCutShort(const std::string& path) {
+  struct stat wal {};
+  if (stat((path + "-wal").c_str(), &wal) == 0 && wal.st_size > 0) return Status::Ok();
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::Ok();  // the open that follows says why
+  unsigned char header[100] = {};
+  ssize_t got = pread(fd, header, sizeof header, 0);
+  struct stat info {};
+  bool stated = fstat(fd, &info) == 0;
+  close(fd);
+  if (got != static_cast<ssize_t>(sizeof header) || !stated) return Status::Ok();
+  uint32_t page_size = BigEndian(header + 16, 2);
+  if (page_size == 1) page_size = 65536;
+  uint32_t pages = BigEndian(header + 28, 4);
+  // The page count is only valid while the two change counters agree.
+  if (BigEndian(header + 24, 4) != BigEndian(header + 92, 4)) return Status::Ok();
+  if (static_cast<uint64_t>(info.st_size) < static_cast<uint64_t>(page_size) * pages) {
+    return DaoError(Code::kCorrupt, 3343,
+                    "Unrecognized database format '" + path +
+                        "' (the file is cut short: " + std::to_string(info.st_size) + " of " +
+                        std::to_string(static_cast<uint64_t>(page_size) * pages) + " bytes).",
+                    "DAO.Workspace");
+  }
+  return Status::Ok();
+}
+
 void RemoveDatabaseFiles(const std::string& path) {
   for (const char* suffix : {"", "-wal", "-shm", "-journal"}) unlink((path + suffix).c_str());
 }
@@ -71,18 +110,26 @@ Result<DatabaseHandle> Connection::OpenHandle(const std::string& path, int flags
 
 Result<std::shared_ptr<Connection>> Connection::Open(const std::string& path) {
   OLC_RETURN_IF_ERROR(CheckIsFile(path));
+  OLC_RETURN_IF_ERROR(CheckNotCutShort(path));
   OLC_ASSIGN_OR_RETURN(DatabaseHandle db, OpenHandle(path, SQLITE_OPEN_READWRITE));
   std::shared_ptr<Connection> connection(new Connection(std::move(db), path));
+  // A number the file answers; damage shows as a file that is no database.
+  auto count = [&](const char* sql) -> Result<int64_t> {
+    Result<int64_t> number = [&]() -> Result<int64_t> {
+      OLC_ASSIGN_OR_RETURN(Query query, connection->Prepare(sql));
+      OLC_ASSIGN_OR_RETURN(bool row, query.Step());
+      return row ? query.ColumnInteger(0) : 0;
+    }();
+    if (!number.ok() && number.status().code() == Code::kCorrupt) return NotADatabase(path);
+    return number;
+  };
   // Checked before anything is written: an empty file would otherwise
   // become a database.
-  Result<int64_t> pages = [&]() -> Result<int64_t> {
-    OLC_ASSIGN_OR_RETURN(Query query, connection->Prepare("PRAGMA page_count"));
-    OLC_ASSIGN_OR_RETURN(bool row, query.Step());
-    return row ? query.ColumnInteger(0) : 0;
-  }();
-  if (!pages.ok() && pages.status().code() == Code::kCorrupt) return NotADatabase(path);
-  if (!pages.ok()) return pages.status();
-  if (pages.value() == 0) return NotADatabase(path);
+  OLC_ASSIGN_OR_RETURN(int64_t pages, count("PRAGMA page_count"));
+  if (pages == 0) return NotADatabase(path);
+  // Reading the schema reaches the first page's contents: random bytes
+  // behind a valid header fail here rather than in the first search.
+  OLC_RETURN_IF_ERROR(count("SELECT count(*) FROM sqlite_schema").status());
   OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA journal_mode=WAL"));
   OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA synchronous=NORMAL"));
   // A page cache large enough for a cache walk's batch of writes (16 MB).
@@ -124,7 +171,9 @@ Connection::~Connection() { (void)Close(); }
 Status Connection::Exec(const char* sql) {
   if (!db_) return ObjectClosed("DAO.Database");
   int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
-  return rc == SQLITE_OK ? Status::Ok() : SqliteStatus(rc, db_.get());
+  if (rc != SQLITE_OK) return SqliteStatus(rc, db_.get());
+  CommittedIfAutocommit();
+  return Status::Ok();
 }
 
 Result<Query> Connection::Prepare(const std::string& sql) {
@@ -165,7 +214,9 @@ void Connection::EvictIfFull() {
 
 Status Connection::BeginBatchIfNeeded() {
   if (!db_) return ObjectClosed("DAO.Database");
-  if (commit_every_ <= 1 || !sqlite3_get_autocommit(db_.get())) return Status::Ok();
+  if (in_transaction_ || commit_every_ <= 1 || !sqlite3_get_autocommit(db_.get())) {
+    return Status::Ok();
+  }
   // Immediate: the write lock is taken (or waited for) now, so the batch can
   // never fail later for a lock another process took in between.
   return Exec("BEGIN IMMEDIATE");
@@ -179,8 +230,9 @@ Result<int64_t> Connection::Write(const std::string& sql, std::span<const Value>
     OLC_RETURN_IF_ERROR(query.Run());
   }
   int64_t changed = sqlite3_changes64(db_.get());
+  CommittedIfAutocommit();
   uncommitted_rows_ += changed;
-  if (uncommitted_rows_ >= commit_every_) OLC_RETURN_IF_ERROR(Commit());
+  if (!in_transaction_ && uncommitted_rows_ >= commit_every_) OLC_RETURN_IF_ERROR(Commit());
   return changed;
 }
 
@@ -190,10 +242,50 @@ int64_t Connection::last_insert_rowid() const {
 
 Status Connection::Commit() {
   if (!db_) return ObjectClosed("DAO.Database");
+  if (in_transaction_) return Status::Ok();
   if (!sqlite3_get_autocommit(db_.get())) OLC_RETURN_IF_ERROR(Exec("COMMIT"));
   uncommitted_rows_ = 0;
   return Status::Ok();
 }
+
+Status Connection::BeginTransaction() {
+  if (in_transaction_) return Status::Failed("a transaction is already open", "DAO.Workspace");
+  OLC_RETURN_IF_ERROR(Commit());
+  OLC_RETURN_IF_ERROR(Exec("BEGIN IMMEDIATE"));
+  in_transaction_ = true;
+  return Status::Ok();
+}
+
+Status Connection::CommitTransaction() {
+  if (!in_transaction_) return Status::Failed("no transaction is open", "DAO.Workspace");
+  in_transaction_ = false;
+  Status committed = Exec("COMMIT");
+  if (!committed.ok()) {
+    // A transaction that cannot commit must not half-survive into the next one.
+    if (!sqlite3_get_autocommit(db_.get())) (void)Exec("ROLLBACK");
+    uncommitted_rows_ = 0;
+    return committed;
+  }
+  uncommitted_rows_ = 0;
+  return Status::Ok();
+}
+
+Status Connection::Rollback() {
+  if (!in_transaction_) return Status::Failed("no transaction is open", "DAO.Workspace");
+  in_transaction_ = false;
+  uncommitted_rows_ = 0;
+  if (!db_ || sqlite3_get_autocommit(db_.get())) return Status::Ok();
+  return Exec("ROLLBACK");
+}
+
+void Connection::CommittedIfAutocommit() {
+  // Outside a transaction every statement commits as it ends.
+  if (commit_hook_for_testing != nullptr && sqlite3_get_autocommit(db_.get())) {
+    commit_hook_for_testing();
+  }
+}
+
+void SetCommitHookForTesting(void (*hook)()) { commit_hook_for_testing = hook; }
 
 Status Connection::CompactInto(const std::string& target) {
   OLC_RETURN_IF_ERROR(Commit());
@@ -208,6 +300,8 @@ Status Connection::CompactInto(const std::string& target) {
 
 Status Connection::Close() {
   if (!db_) return Status::Ok();
+  // A transaction still open when its database closes was never finished.
+  if (in_transaction_) (void)Rollback();
   Status status = Commit();
   statements_.clear();
   db_.reset();

@@ -52,7 +52,15 @@ class Connection {
   // written rows; 1 (the default) commits every write at once. Reads on
   // this connection see every row written, committed or not.
   void SetCommitEvery(int64_t rows) { commit_every_ = rows < 1 ? 1 : rows; }
+  // Commits the current batch; inside a transaction it does nothing.
   Status Commit();
+
+  // Every write until CommitTransaction (schema changes too) commits as one,
+  // or not at all: batches do not commit inside it. Not nested.
+  Status BeginTransaction();
+  Status CommitTransaction();
+  Status Rollback();
+  bool in_transaction() const { return in_transaction_; }
 
   // Commits, then writes a compacted copy to `target`, which must not exist.
   Status CompactInto(const std::string& target);
@@ -67,6 +75,7 @@ class Connection {
   Connection(DatabaseHandle db, std::string path) : db_(std::move(db)), path_(std::move(path)) {}
   static Result<DatabaseHandle> OpenHandle(const std::string& path, int flags);
   Status BeginBatchIfNeeded();
+  void CommittedIfAutocommit();
   void EvictIfFull();
 
   DatabaseHandle db_;
@@ -75,7 +84,12 @@ class Connection {
   uint64_t use_counter_ = 0;
   int64_t commit_every_ = 1;
   int64_t uncommitted_rows_ = 0;
+  bool in_transaction_ = false;
 };
+
+// Runs `hook` after every commit of every connection of the process (null:
+// none). Tests stop a process at a commit boundary with it.
+void SetCommitHookForTesting(void (*hook)());
 
 // The failure of an operation on a closed object, for `source`
 // ("DAO.Database", "DAO.Recordset", ...).

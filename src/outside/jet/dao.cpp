@@ -66,8 +66,12 @@ class SqliteDatabase : public Database {
 
   void SetCommitEvery(int64_t rows) override { connection_->SetCommitEvery(rows); }
   Status Commit() override { return connection_->Commit(); }
+  Status BeginTrans() override { return connection_->BeginTransaction(); }
+  Status CommitTrans() override { return connection_->CommitTransaction(); }
+  Status Rollback() override { return connection_->Rollback(); }
   Status ExecuteSchema(const std::string& native_sql) override {
-    OLC_RETURN_IF_ERROR(connection_->Commit());  // schema changes go in their own transaction
+    // Outside a transaction, schema changes go in their own.
+    OLC_RETURN_IF_ERROR(connection_->Commit());
     return connection_->Exec(native_sql.c_str());
   }
   Status Close() override { return connection_->Close(); }

@@ -43,6 +43,13 @@ class Database {
   virtual Status ExecuteSchema(const std::string& native_sql) = 0;
   virtual Status Commit() = 0;
 
+  // DAO's BeginTrans/CommitTrans/Rollback, on the database they concern:
+  // every write in between, schema changes included, commits as one or not
+  // at all. A failed CommitTrans leaves nothing of the transaction behind.
+  virtual Status BeginTrans() = 0;
+  virtual Status CommitTrans() = 0;
+  virtual Status Rollback() = 0;
+
   // Commits and closes; the database's recordsets close with it.
   virtual Status Close() = 0;
   virtual bool IsOpen() const = 0;
@@ -67,6 +74,9 @@ class DatabaseWrapper : public Database {
     return target_.ExecuteSchema(native_sql);
   }
   Status Commit() override { return target_.Commit(); }
+  Status BeginTrans() override { return target_.BeginTrans(); }
+  Status CommitTrans() override { return target_.CommitTrans(); }
+  Status Rollback() override { return target_.Rollback(); }
   Status Close() override { return target_.Close(); }
   bool IsOpen() const override { return target_.IsOpen(); }
   const std::string& Name() const override { return target_.Name(); }

@@ -171,5 +171,51 @@ TEST_F(JetDatabaseTest, TwoProcessesWriteAtOnceWithoutLosingARow) {
   }
 }
 
+// A transaction commits whole or not at all: batches that fill up inside it
+// do not commit, another process sees nothing before CommitTrans, and a
+// Rollback leaves nothing behind.
+TEST_F(JetDatabaseTest, ATransactionCommitsWholeOrNotAtAll) {
+  std::unique_ptr<Database> writer = OpenCache();
+  ASSERT_TRUE(writer);
+  Result<std::unique_ptr<Database>> reader = engine_.OpenDatabase(Path("Connector.mdb"));
+  ASSERT_TRUE(reader.ok());
+  writer->SetCommitEvery(2);
+  ASSERT_TRUE(writer->BeginTrans().ok());
+  for (const char* id : {"a", "b", "c", "d", "e"}) Insert(*writer, id);
+  ASSERT_TRUE(writer->Commit().ok());  // a batch's commit waits for the transaction
+  ASSERT_TRUE(writer->ExecuteSchema("CREATE INDEX Probe ON TCache (EntryID)").ok());
+  EXPECT_EQ(CountRows(*writer), 5);
+  EXPECT_EQ(CountRows(*reader.value()), 0);
+  ASSERT_TRUE(writer->Rollback().ok());
+  EXPECT_EQ(CountRows(*writer), 0);
+  EXPECT_TRUE(writer->ExecuteSchema("CREATE INDEX Probe ON TCache (EntryID)").ok())
+      << "the index made inside the rolled back transaction is gone";
+
+  ASSERT_TRUE(writer->BeginTrans().ok());
+  EXPECT_FALSE(writer->BeginTrans().ok());  // not nested
+  for (const char* id : {"a", "b", "c"}) Insert(*writer, id);
+  ASSERT_TRUE(writer->CommitTrans().ok());
+  EXPECT_EQ(CountRows(*reader.value()), 3);
+  EXPECT_FALSE(writer->CommitTrans().ok());  // none open
+}
+
+// A file cut short still has a valid header; it must not open as a
+// database that fails only when a search reaches a missing page.
+TEST_F(JetDatabaseTest, AFileCutShortIsNotADatabase) {
+  std::unique_ptr<Database> cache = OpenCache();
+  ASSERT_TRUE(cache);
+  for (int i = 0; i < 2000; ++i)
+    Insert(*cache, "entry " + std::to_string(i) + std::string(40, 'x'));
+  ASSERT_TRUE(cache->Close().ok());
+  std::string whole = ReadFile(Path("Connector.mdb"));
+  ASSERT_GT(whole.size(), 16384u);
+  WriteFile(Path("cut.mdb"), whole.substr(0, whole.size() / 2));
+  Result<std::unique_ptr<Database>> cut = engine_.OpenDatabase(Path("cut.mdb"));
+  ASSERT_FALSE(cut.ok());
+  EXPECT_EQ(cut.status().code(), Code::kCorrupt);
+  EXPECT_NE(cut.status().description().find("cut short"), std::string::npos)
+      << cut.status().description();
+}
+
 }  // namespace
 }  // namespace olconn97::jet
