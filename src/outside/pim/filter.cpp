@@ -68,6 +68,8 @@ Result<Filter> ParseFilter(std::string_view text) {
 
 Result<shell::WallTime> ParseFilterTime(std::string_view text) {
   std::string value(TrimBlanks(text));
+  shell::WallTime utc;
+  if (shell::ParseUtcSeconds(value, &utc)) return utc;
   for (const char* form : kTimeForms) {
     std::tm parsed{};
     const char* end = strptime(value.c_str(), form, &parsed);

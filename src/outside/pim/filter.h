@@ -26,7 +26,8 @@ struct Filter {
 Result<Filter> ParseFilter(std::string_view text);
 
 // The time a filter's date text names: the locale's short date with a
-// 12- or 24-hour time, "dd/mm/yyyy hh:nn", or ISO 8601.
+// 12- or 24-hour time, "dd/mm/yyyy hh:nn", or ISO 8601 (local, or UTC to
+// the second with a final "Z").
 Result<shell::WallTime> ParseFilterTime(std::string_view text);
 
 template <typename T>

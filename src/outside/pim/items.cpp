@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -20,14 +21,6 @@ constexpr size_t kReadAheadAfter = 16;
 
 Status BadIndex() {
   return Status::InvalidArgument("Array index out of bounds").WithNumber(DISP_E_BADINDEX);
-}
-
-Result<shell::WallTime> ModificationTime(const std::string& path) {
-  struct stat status;
-  if (lstat(path.c_str(), &status) != 0) return Status::FromErrno(errno, "cannot read " + path);
-  auto since_epoch = std::chrono::seconds(status.st_mtim.tv_sec) +
-                     std::chrono::nanoseconds(status.st_mtim.tv_nsec);
-  return shell::WallTime(std::chrono::duration_cast<shell::WallTime::duration>(since_epoch));
 }
 
 }  // namespace
@@ -70,7 +63,7 @@ Result<com::ComPtr<Items>> Items::Restrict(std::string_view filter_text) const {
   std::vector<std::string> kept;
   for (const std::string& file : files_) {
     Result<shell::WallTime> modified =
-        ModificationTime(context_.store->PathOf(ItemLocation{folder_, file}));
+        ItemChangeTime(context_.store->PathOf(ItemLocation{folder_, file}));
     if (modified.ok() && Compare(modified.value(), filter.comparison, bound)) kept.push_back(file);
   }
   return com::MakeObject<Items>(context_, folder_, std::move(kept));
@@ -136,7 +129,7 @@ com::ComPtr<MAPIFolder> Item::ParentFolder() const {
 
 Result<shell::WallTime> Item::LastModificationTime() const {
   if (!saved()) return Status::Failed("the item was never saved");
-  return ModificationTime(path());
+  return ItemChangeTime(path());
 }
 
 Status Item::WriteFile(std::string_view bytes, std::string_view stem, std::string_view extension) {

@@ -225,7 +225,9 @@ class Item : public IDispatch {
   Status Delete();
   com::ComPtr<Inspector> GetInspector();
   com::ComPtr<MAPIFolder> ParentFolder() const;
-  // The file's modification time; unset for an unsaved item.
+  // When the item last changed in the store: the later of its file's
+  // modification and status change times (a card copied in with an old
+  // time counts as changed when it arrived); unset for an unsaved item.
   Result<shell::WallTime> LastModificationTime() const;
   // The display text of the item (its window's caption).
   virtual std::string Caption() const = 0;

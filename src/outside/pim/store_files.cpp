@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -247,6 +249,28 @@ ItemFileKind ItemKindOfFile(std::string_view file_name) {
   if (extension == ".ics") return ItemFileKind::kJournal;
   if (extension == ".eml") return ItemFileKind::kMail;
   return ItemFileKind::kNone;
+}
+
+}  // namespace olconn97::pim
+
+namespace olconn97::pim {
+
+namespace {
+
+shell::WallTime TimeOf(const struct timespec& time) {
+  auto since_epoch = std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
+  return shell::WallTime(std::chrono::duration_cast<shell::WallTime::duration>(since_epoch));
+}
+
+}  // namespace
+
+// A card copied in with its old modification time kept (cp -a, rsync -a, an
+// unpacked archive) or moved in from elsewhere has a fresh status change
+// time, which no tool can set back: it counts as changed when it arrived.
+Result<shell::WallTime> ItemChangeTime(const std::string& path) {
+  struct stat status;
+  if (lstat(path.c_str(), &status) != 0) return Status::FromErrno(errno, "cannot read " + path);
+  return std::max(TimeOf(status.st_mtim), TimeOf(status.st_ctim));
 }
 
 }  // namespace olconn97::pim

@@ -10,6 +10,7 @@
 
 #include "base/result.h"
 #include "outside/pim/store.h"
+#include "outside/shell/clock.h"
 
 namespace olconn97::pim {
 
@@ -26,6 +27,9 @@ Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryTyp
 // The largest item file the store reads.
 inline constexpr size_t kMaxItemFileSize = 64u << 20;
 Result<std::string> ReadItemFile(const std::string& path);
+// When an item file last changed in the store: the later of its
+// modification and status change times.
+Result<shell::WallTime> ItemChangeTime(const std::string& path);
 // Temporary file in the same folder, fsync, rename, fsync of the folder.
 Status WriteFileAtomically(const std::string& path, std::string_view bytes);
 

@@ -48,10 +48,8 @@ std::string EntryIdOfFile(const Store& store, const std::string& file) {
 }
 
 std::string ModifiedText(const std::string& file) {
-  struct stat status;
-  if (lstat(file.c_str(), &status) != 0) return {};
-  return shell::FormatLocal(std::chrono::system_clock::from_time_t(status.st_mtim.tv_sec),
-                            "%Y-%m-%d %H:%M:%S");
+  Result<shell::WallTime> changed = ItemChangeTime(file);
+  return changed.ok() ? shell::FormatLocal(changed.value(), "%Y-%m-%d %H:%M:%S") : std::string();
 }
 
 Result<CardView> LoadView(Application& app, const std::string& target) {

@@ -33,6 +33,31 @@ std::string FormatDayMonthYearSeconds(WallTime time) {
 
 namespace {
 
+constexpr char kUtcSecondsFormat[] = "%Y-%m-%dT%H:%M:%SZ";
+
+}  // namespace
+
+std::string FormatUtcSeconds(WallTime time) {
+  std::time_t seconds =
+      std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(time));
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char buffer[32];
+  size_t length = std::strftime(buffer, sizeof buffer, kUtcSecondsFormat, &utc);
+  return std::string(buffer, length);
+}
+
+bool ParseUtcSeconds(std::string_view text, WallTime* time) {
+  std::string copy(text);
+  std::tm utc{};
+  const char* end = strptime(copy.c_str(), kUtcSecondsFormat, &utc);
+  if (end == nullptr || *end != '\0') return false;
+  *time = std::chrono::system_clock::from_time_t(timegm(&utc));
+  return true;
+}
+
+namespace {
+
 // Days from 1899-12-30 to 1970-01-01.
 constexpr double kUnixEpochAsDate = 25569.0;
 

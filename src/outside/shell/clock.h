@@ -52,6 +52,12 @@ std::string FormatDayMonthYearMinutes(WallTime time);
 // The fixed "dd/mm/yyyy hh:mm:ss" form (24-hour), whatever the locale.
 std::string FormatDayMonthYearSeconds(WallTime time);
 
+// ISO 8601 in UTC to the second, "2026-12-06T14:47:50Z" (the fraction is
+// dropped): a time stored for the driver alone, free of zones and summer time.
+std::string FormatUtcSeconds(WallTime time);
+// Reads that form back; false for any other text.
+bool ParseUtcSeconds(std::string_view text, WallTime* time);
+
 // Automation dates (DATE): days since 1899-12-30 00:00 in local wall-clock
 // time, the fraction being the time of day (dates from 1899-12-30 on; the
 // driver meets no earlier ones).

@@ -53,6 +53,15 @@ Status WriteAll(int fd, std::string_view data, const std::string& path) {
   return Status::Ok();
 }
 
+// Makes a rename or link in the folder of `path` durable.
+void SyncFolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  ScopedFd fd(
+      RetryOnInterrupt([&] { return open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+  if (fd.valid()) fsync(fd.get());
+}
+
 // Writes straight through to the kernel: a line appended is kept even when
 // the host process crashes right after.
 class PosixWritableFile : public WritableFile {
@@ -222,18 +231,22 @@ Status PosixShell::CopyFile(const std::string& from, const std::string& to, bool
   if (!source.valid() || fstat(source.get(), &source_info) != 0) {
     return Status::FromErrno(errno, from);
   }
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (fail_if_exists ? O_EXCL : 0);
-  ScopedFd target(RetryOnInterrupt(
-      [&] { return open(to.c_str(), flags, static_cast<mode_t>(source_info.st_mode & 0777)); }));
   struct stat target_info {};
-  if (!target.valid() || fstat(target.get(), &target_info) != 0) {
-    return Status::FromErrno(errno, to);
+  if (stat(to.c_str(), &target_info) == 0) {
+    if (fail_if_exists) return Status::FromErrno(EEXIST, to);
+    // Copying a file onto itself would destroy it.
+    if (target_info.st_dev == source_info.st_dev && target_info.st_ino == source_info.st_ino) {
+      return Status::FromErrno(EINVAL, to);
+    }
   }
-  // Truncating a file onto itself would destroy it.
-  if (target_info.st_dev == source_info.st_dev && target_info.st_ino == source_info.st_ino) {
-    return Status::FromErrno(EINVAL, to);
-  }
-  Status copied = ftruncate(target.get(), 0) == 0 ? Status::Ok() : Status::FromErrno(errno, to);
+  // Written beside the target and renamed into place once synced, so the
+  // target is never seen half-written, even after a crash.
+  std::string partial = to + ".XXXXXX";
+  ScopedFd target(RetryOnInterrupt([&] { return mkostemp(partial.data(), O_CLOEXEC); }));
+  if (!target.valid()) return Status::FromErrno(errno, to);
+  Status copied = fchmod(target.get(), source_info.st_mode & 0777) == 0
+                      ? Status::Ok()
+                      : Status::FromErrno(errno, partial);
   char buffer[65536];
   while (copied.ok()) {
     ssize_t got = RetryOnInterrupt([&] { return read(source.get(), buffer, sizeof buffer); });
@@ -242,9 +255,24 @@ Status PosixShell::CopyFile(const std::string& from, const std::string& to, bool
                  ? Status::FromErrno(errno, from)
                  : WriteAll(target.get(), std::string_view(buffer, static_cast<size_t>(got)), to);
   }
-  // A half-written copy is worse than none.
-  if (!copied.ok()) unlink(to.c_str());
+  if (copied.ok() && fsync(target.get()) != 0) copied = Status::FromErrno(errno, partial);
+  if (copied.ok()) {
+    // link() never replaces a file that appeared meanwhile; rename() does.
+    int placed =
+        fail_if_exists ? link(partial.c_str(), to.c_str()) : rename(partial.c_str(), to.c_str());
+    if (placed != 0) copied = Status::FromErrno(errno, to);
+  }
+  unlink(partial.c_str());  // after a rename there is nothing left to remove
+  if (copied.ok()) SyncFolderOf(to);
   return copied;
+}
+
+Status PosixShell::MoveFile(const std::string& from, const std::string& to) {
+  // link + unlink: unlike rename, it never replaces an existing target.
+  if (link(from.c_str(), to.c_str()) != 0) return Status::FromErrno(errno, to);
+  if (unlink(from.c_str()) != 0) return Status::FromErrno(errno, from);
+  SyncFolderOf(to);
+  return Status::Ok();
 }
 
 Status PosixShell::DeleteFile(const std::string& path) {

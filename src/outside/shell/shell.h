@@ -63,7 +63,11 @@ class Shell {
 
   // True when the file can be opened for reading.
   virtual bool FileExists(const std::string& path) = 0;
+  // The copy appears whole or not at all (written beside the target,
+  // synced, then renamed into place).
   virtual Status CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) = 0;
+  // Renames a file; never replaces an existing `to` (fails with kAlreadyExists).
+  virtual Status MoveFile(const std::string& from, const std::string& to) = 0;
   virtual Status DeleteFile(const std::string& path) = 0;
   virtual Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
                                                                OpenMode mode) = 0;
@@ -88,6 +92,9 @@ class ShellWrapper : public Shell {
   bool FileExists(const std::string& path) override { return target_.FileExists(path); }
   Status CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) override {
     return target_.CopyFile(from, to, fail_if_exists);
+  }
+  Status MoveFile(const std::string& from, const std::string& to) override {
+    return target_.MoveFile(from, to);
   }
   Status DeleteFile(const std::string& path) override { return target_.DeleteFile(path); }
   Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
@@ -119,6 +126,7 @@ class PosixShell : public Shell {
   Status SetMode(const std::string& path, mode_t mode) override;
   bool FileExists(const std::string& path) override;
   Status CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) override;
+  Status MoveFile(const std::string& from, const std::string& to) override;
   Status DeleteFile(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
                                                        OpenMode mode) override;

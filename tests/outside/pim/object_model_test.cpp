@@ -124,22 +124,36 @@ TEST_F(ObjectModelTest, UserPropertiesAreTypedAndFoundByFilter) {
 TEST_F(ObjectModelTest, RestrictKeepsTheItemsChangedAfterTheTime) {
   com::ComPtr<ContactItem> old_one = NewContact("Old One", "1");
   com::ComPtr<ContactItem> new_one = NewContact("New One", "2");
-  auto set_mtime = [](const std::string& path, const char* iso) {
-    std::tm local{};
-    strptime(iso, "%Y-%m-%d %H:%M:%S", &local);
-    auto when = std::chrono::system_clock::to_time_t(shell::FromLocalTime(local));
-    struct timespec times[2] = {{when, 0}, {when, 0}};
+  auto set_mtime = [](const std::string& path, shell::WallTime when) {
+    std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
   };
-  set_mtime(old_one->path(), "2026-12-04 10:59:30");
-  set_mtime(new_one->path(), "2026-12-04 11:00:30");
+  // Both files were just written: their status change times are now, so
+  // only a bound after now tells them apart by modification time.
+  auto bound = std::chrono::floor<std::chrono::minutes>(std::chrono::system_clock::now() +
+                                                        std::chrono::hours(1));
+  set_mtime(old_one->path(), bound - std::chrono::seconds(30));
+  set_mtime(new_one->path(), bound + std::chrono::seconds(30));
 
   com::ComPtr<Items> items = contacts_->GetItems().value();
-  auto restricted = items->Restrict("[LastModificationTime] > '04/12/2026 11:00'");
+  auto restricted = items->Restrict("[LastModificationTime] > '" +
+                                    shell::FormatLocal(bound, "%d/%m/%Y %H:%M") + "'");
   ASSERT_TRUE(restricted.ok()) << restricted.status().ToString();
   ASSERT_EQ(restricted.value()->Count(), 1);
   EXPECT_EQ(restricted.value()->Item(1).value()->EntryID(), new_one->EntryID());
-  EXPECT_EQ(items->Restrict("[LastModificationTime] > '2026-12-04 10:00'").value()->Count(), 2);
+  auto in_utc =
+      items->Restrict("[LastModificationTime] > '" + shell::FormatUtcSeconds(bound) + "'");
+  ASSERT_TRUE(in_utc.ok()) << in_utc.status().ToString();
+  EXPECT_EQ(in_utc.value()->Count(), 1);
+  // A file given an old modification time (cp -a does it) counts as changed
+  // when it arrived.
+  set_mtime(old_one->path(), bound - std::chrono::hours(24 * 365));
+  auto arrived = items->Restrict(
+      "[LastModificationTime] > '" +
+      shell::FormatUtcSeconds(std::chrono::system_clock::now() - std::chrono::minutes(1)) + "'");
+  ASSERT_TRUE(arrived.ok());
+  EXPECT_EQ(arrived.value()->Count(), 2);
   Result<com::ComPtr<Items>> unreadable = items->Restrict("[LastModificationTime] > 'soon'");
   ASSERT_FALSE(unreadable.ok());
   EXPECT_NE(unreadable.status().description().find("soon"), std::string::npos);
