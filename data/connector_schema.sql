@@ -1,16 +1,55 @@
 -- The contact cache Connector.etf / Connector.mdb: one row per phone number
 -- of every named contact of the selected folders.
 --
--- PhoneNumber holds the number's decimal digits only; PhoneReversed the same
--- digits backwards, so that a search by a number's ending ("*4567") is an
--- index range as well as one by its beginning ("0123*"). Name sorts without
--- regard to case (jet_text: the database layer registers it, and jet_reverse,
--- on every connection). The driver keeps the table's indexes itself: a
--- rebuild drops them while it writes every row and makes them again after.
+-- Any SQLite program can read and change it: the schema uses nothing of the
+-- driver's own (no function, no collation). The two columns the driver
+-- derives for its indexes are plain columns it writes with every row:
+-- PhoneReversed, the digits backwards, so that a search by a number's ending
+-- ("*4567") is an index range as well as one by its beginning ("0123*"), and
+-- NameFolded, the name folded the way a search compares it. A row written
+-- by another program without them gets them when the driver next opens the
+-- cache or refreshes it; the trigger clears a derived value that another
+-- program's update made stale. Names sort in the driver's queries, by the
+-- locale-aware order it applies there. The driver keeps the table's indexes
+-- itself: a rebuild drops them while it writes every row and makes them
+-- again after.
 CREATE TABLE TCache (
   PhoneNumber TEXT,
   EntryID TEXT,
-  Name TEXT COLLATE jet_text,
+  Name TEXT,
   AutoSelect INTEGER NOT NULL DEFAULT 0,
-  PhoneReversed TEXT GENERATED ALWAYS AS (jet_reverse(PhoneNumber)) VIRTUAL
+  PhoneReversed TEXT,
+  NameFolded TEXT
 );
+
+CREATE TRIGGER TCacheDerivedValues AFTER UPDATE OF PhoneNumber, Name ON TCache
+WHEN (new.PhoneNumber IS NOT old.PhoneNumber AND new.PhoneReversed IS old.PhoneReversed)
+  OR (new.Name IS NOT old.Name AND new.NameFolded IS old.NameFolded)
+BEGIN
+  UPDATE TCache SET
+    PhoneReversed = CASE WHEN new.PhoneNumber IS NOT old.PhoneNumber
+                          AND new.PhoneReversed IS old.PhoneReversed
+                         THEN NULL ELSE PhoneReversed END,
+    NameFolded = CASE WHEN new.Name IS NOT old.Name AND new.NameFolded IS old.NameFolded
+                      THEN NULL ELSE NameFolded END
+  WHERE rowid = new.rowid;
+END;
+
+-- The cache's own bookkeeping, one value per item:
+--   RebuildPending    "1" from the commit that empties TCache for a rebuild
+--                     (and in a fresh copy of the template) until the
+--                     rebuild has written every row; a start-up that finds
+--                     it rebuilds.
+--   WalkStarted       when the last complete walk began, UTC with seconds
+--                     ("2026-12-06T14:47:50Z"); the next refresh reads the
+--                     cards changed since then.
+--   LastModification  the refresh time text the driver wrote with it; a
+--                     different text in the settings means someone set the
+--                     time by hand, and that text wins.
+--   LastRecovery      what the driver last did about a cache it could not
+--                     open, for the status commands.
+CREATE TABLE TCacheState (
+  Item TEXT PRIMARY KEY,
+  Value TEXT
+);
+INSERT INTO TCacheState (Item, Value) VALUES ('RebuildPending', '1');

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "base/json_writer.h"
+#include "cache/cache_state.h"
 #include "cache/progress_window.h"
 #include "driver/data_connector.h"
 #include "driver/data_paths.h"
@@ -46,6 +47,9 @@ struct CacheFacts {
   int64_t rows = 0;
   int64_t contacts = 0;
   std::string last_refresh;
+  bool rebuild_pending = false;
+  std::string walk_started;  // UTC, to the second
+  std::string last_recovery;
 };
 
 // Rows and distinct contacts, read the way the driver reads the table.
@@ -73,6 +77,10 @@ Result<CacheFacts> ReadFacts() {
   OLC_ASSIGN_OR_RETURN(std::unique_ptr<jet::Database> database,
                        jet::DBEngine().OpenDatabase(facts.path));
   OLC_RETURN_IF_ERROR(CountRows(*database, &facts));
+  // A cache of an older layout has no state to tell; its rows still count.
+  facts.rebuild_pending = ReadCacheState(*database, kStateRebuildPending).value_or("") == "1";
+  facts.walk_started = ReadCacheState(*database, kStateWalkStarted).value_or("");
+  facts.last_recovery = ReadCacheState(*database, kStateLastRecovery).value_or("");
   (void)database->Close();
   return facts;
 }
@@ -82,7 +90,10 @@ void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
     JsonWriter writer;
     writer.BeginObject().Key("file").String(facts.path).Key("exists").Bool(facts.exists);
     writer.Key("rows").Number(facts.rows).Key("contacts").Number(facts.contacts);
-    writer.Key("last_refresh").String(facts.last_refresh).EndObject();
+    writer.Key("last_refresh").String(facts.last_refresh);
+    writer.Key("walk_started").String(facts.walk_started);
+    writer.Key("rebuild_pending").Bool(facts.rebuild_pending);
+    writer.Key("last_recovery").String(facts.last_recovery).EndObject();
     out << writer.text() << "\n";
     return;
   }
@@ -90,6 +101,11 @@ void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
       << "Rows:          " << facts.rows << "\n"
       << "Contacts:      " << facts.contacts << "\n"
       << "Last refresh:  " << (facts.last_refresh.empty() ? "never" : facts.last_refresh) << "\n";
+  if (!facts.walk_started.empty()) out << "Walk started:  " << facts.walk_started << "\n";
+  if (facts.rebuild_pending) {
+    out << "Rebuild:       pending (an unfinished rebuild; the next start-up completes it)\n";
+  }
+  if (!facts.last_recovery.empty()) out << "Recovery:      " << facts.last_recovery << "\n";
 }
 
 // Starts the driver, lets the walk its start-up began finish, then asks for

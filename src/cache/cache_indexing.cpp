@@ -1,5 +1,6 @@
 // The two walks and the indexing of one contact: which contacts get rows,
 // what a row holds, how a number is reduced to its digits.
+#include "cache/cache_schema.h"
 #include "cache/data_cache.h"
 #include "cache/progress_window.h"
 #include "diag/log.h"
@@ -27,14 +28,6 @@ void YieldToTheLoop() { Shared().services.desktop().loop().YieldOnce(); }
 
 }  // namespace
 
-std::string PhoneDigits(std::string_view number) {
-  std::string digits;
-  for (char c : number) {
-    if (c >= '0' && c <= '9') digits += c;
-  }
-  return digits;
-}
-
 std::string DataCache::TestAndSet(pim::Item& item) {
   pim::ContactItem* contact = item.AsContact();
   if (contact == nullptr) {
@@ -47,6 +40,7 @@ std::string DataCache::TestAndSet(pim::Item& item) {
   if (name.empty()) return name;  // a contact without a name is not indexed
   named_item_ = contact;          // its rows carry the name just found
   named_item_name_ = name;
+  named_item_folded_ = FoldedName(name);
   AddPhoneNumbers(*contact);
   return name;
 }
@@ -55,6 +49,7 @@ void DataCache::AddPhoneNumbers(pim::ContactItem& item) {
   if (named_item_ != &item) {
     named_item_ = &item;
     named_item_name_ = RowName(item);
+    named_item_folded_ = FoldedName(named_item_name_);
   }
   for (pim::PhoneKind kind : pim::kAllPhoneKinds) {
     Result<std::string> number = item.card().Phone(kind);
@@ -75,12 +70,16 @@ void DataCache::AddPhoneNumbers(pim::ContactItem& item) {
 void DataCache::AddPhoneNumber(std::string_view number, pim::ContactItem& item) {
   Status done = [&]() -> Status {
     if (!CacheTable_ || !CacheTable_->IsOpen()) OLC_RETURN_IF_ERROR(OpenCacheTable());
+    std::string digits = PhoneDigits(number);
+    std::string name = named_item_ == &item ? named_item_name_ : RowName(item);
     OLC_RETURN_IF_ERROR(CacheTable_->AddNew());
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField("PHONENUMBER", PhoneDigits(number)));
+    OLC_RETURN_IF_ERROR(CacheTable_->SetField("PHONENUMBER", digits));
     OLC_RETURN_IF_ERROR(CacheTable_->SetField("EntryID", item.EntryID()));
     OLC_RETURN_IF_ERROR(CacheTable_->SetField("AutoSelect", jet::Value::Boolean(false)));
-    OLC_RETURN_IF_ERROR(
-        CacheTable_->SetField("Name", named_item_ == &item ? named_item_name_ : RowName(item)));
+    OLC_RETURN_IF_ERROR(CacheTable_->SetField("PhoneReversed", ReversedDigits(digits)));
+    OLC_RETURN_IF_ERROR(CacheTable_->SetField(
+        "NameFolded", named_item_ == &item ? named_item_folded_ : FoldedName(name)));
+    OLC_RETURN_IF_ERROR(CacheTable_->SetField("Name", std::move(name)));
     return CacheTable_->Update();
   }();
   if (!done.ok()) {

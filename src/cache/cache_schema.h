@@ -1,22 +1,43 @@
-// The cache table's indexes, which the driver keeps itself.
+// The cache file's layout as the driver needs it, and the indexes and
+// derived values it keeps itself.
 //
 // A lookup must never scan the table: rows are found by their entry ID (a
 // refresh deletes a contact's rows), by their digits, by their digits
-// backwards (a number searched by its ending) and by name. A rebuild drops
-// the indexes while it writes every row, since keeping four indexes in
-// step row by row costs many times the writing of the rows, and makes them
-// again at its end; opening the cache makes any that are missing (a rebuild
-// the process did not live to finish).
+// backwards (a number searched by its ending) and by their folded name. A
+// rebuild drops the indexes while it writes every row, since keeping four
+// indexes in step row by row costs many times the writing of the rows, and
+// makes them again at its end; opening the cache makes any that are missing.
+//
+// The derived columns (PhoneReversed, NameFolded) are plain columns, so that
+// any SQLite program can read and change the file; rows another program
+// wrote get theirs from FillDerivedValues.
 #ifndef OLCONN97_CACHE_CACHE_SCHEMA_H_
 #define OLCONN97_CACHE_CACHE_SCHEMA_H_
+
+#include <string>
+#include <string_view>
 
 #include "base/status.h"
 #include "outside/jet/database.h"
 
 namespace olconn97 {
 
+// "0123 456-78" -> "012345678": the decimal digits of a number, nothing else.
+std::string PhoneDigits(std::string_view number);
+// What the derived columns hold for a row's digits and name.
+std::string ReversedDigits(std::string_view digits);
+std::string FoldedName(std::string_view name);
+
+// Fails with kCorrupt when the file is not a cache of this driver's layout
+// (a file of an older layout among them): it must be made again.
+Status CheckCacheLayout(jet::Database& cache);
+
 Status EnsureCacheIndexes(jet::Database& cache);
 Status DropCacheIndexes(jet::Database& cache);
+
+// Writes the derived values of the rows that have none (written or changed
+// by another program); returns how many rows it completed.
+Result<int64_t> FillDerivedValues(jet::Database& cache);
 
 }  // namespace olconn97
 

@@ -59,8 +59,8 @@ Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern) {
   CacheQuery query;
   std::string range;
   if (field == kSearchByName) {
-    // The name index holds the names folded the way Like compares them.
-    range = RangeOn("jet_fold(Name)", jet::FoldCase(compiled.LiteralPrefix()), query.params);
+    // NameFolded holds the names folded the way Like compares them.
+    range = RangeOn("NameFolded", jet::FoldCase(compiled.LiteralPrefix()), query.params);
   } else if (std::string prefix = compiled.LiteralPrefix(); HasNoCase(prefix)) {
     range = RangeOn("PhoneNumber", prefix, query.params);
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "cache/cache_schema.h"
 #include "cache/cache_search.h"
 #include "contact/contact.h"
 #include "diag/log.h"
@@ -248,6 +249,8 @@ void cContactRecord::CorrectName(pim::Item& item) {
     (void)ResultSet_->CancelUpdate();
     return;
   }
+  // The folded name goes with it, as in every row the driver writes.
+  (void)ResultSet_->SetField("NameFolded", FoldedName(name));
   (void)ResultSet_->SetField("Name", name);
   (void)ResultSet_->Update();
 }

@@ -1,8 +1,10 @@
 #include "cache/data_cache.h"
 
+#include <chrono>
 #include <ctime>
 
 #include "cache/cache_schema.h"
+#include "cache/cache_state.h"
 #include "cache/progress_window.h"
 #include "diag/log.h"
 #include "driver/data_paths.h"
@@ -19,10 +21,12 @@ namespace olconn97 {
 namespace {
 
 constexpr char kRefreshTimeValue[] = "LastModification";
-// The filter's own date form: unambiguous, whatever the locale.
-constexpr char kFilterTimeFormat[] = "%Y-%m-%d %H:%M";
+// File systems with coarse times (FAT: two seconds) stamp a card saved just
+// after a walk began with a time just before it.
+constexpr auto kCoarseTimeMargin = std::chrono::seconds(2);
 
-// "dd/mm/yyyy hh:nn" or "dd/mm/yyyy" as a broken-down local time.
+// The minute "dd/mm/yyyy hh:nn" (or the day "dd/mm/yyyy") names, as a
+// broken-down local time.
 bool ParseRefreshTime(const std::string& text, std::tm* parsed) {
   for (const char* form : {kRefreshTimeFormat, "%d/%m/%Y"}) {
     *parsed = std::tm{};
@@ -47,25 +51,44 @@ void DataCache::ReadModificationDate() {
                        Status::Failed("the refresh time cannot be written"));
     }
   }
-  std::tm parsed{};
-  if (ParseRefreshTime(LastModifKey_, &parsed)) {
-    if (Shared().gInitializing) {
-      // One minute later within the same day: 10:59 gives 11:00, 23:59
-      // gives 00:00 of the same date.
-      int minutes = (parsed.tm_hour * 60 + parsed.tm_min + 1) % (24 * 60);
-      parsed.tm_hour = minutes / 60;
-      parsed.tm_min = minutes % 60;
-    }
-    LastModifKey_ = shell::FormatLocal(shell::FromLocalTime(parsed), kFilterTimeFormat);
-  }  // a text that is not a time is kept as it is; the filter then fails
+  shell::WallTime bound;
+  // A text that is not a time is kept as it is; the filter then fails.
+  if (RefreshBound(&bound)) LastModifKey_ = shell::FormatUtcSeconds(bound);
   RestrictString_ = "[LastModificationTime] > '" + LastModifKey_ + "'";
   diag::Log("Restrict String = " + RestrictString_);
+}
+
+bool DataCache::RefreshBound(shell::WallTime* bound) {
+  if (const auto& cache = Shared().gCacheDatabase) {
+    Result<std::string> written = ReadCacheState(*cache, kStateLastModification);
+    Result<std::string> started = ReadCacheState(*cache, kStateWalkStarted);
+    if (written.ok() && started.ok() && written.value() == LastModifKey_ &&
+        shell::ParseUtcSeconds(started.value(), bound)) {
+      *bound -= kCoarseTimeMargin;
+      return true;
+    }
+  }
+  // Set by someone else (or never by a walk): from the start of its minute.
+  std::tm parsed{};
+  if (!ParseRefreshTime(LastModifKey_, &parsed)) return false;
+  *bound = shell::FromLocalTime(parsed) - std::chrono::seconds(1);
+  return true;
+}
+
+bool DataCache::RebuildPending() {
+  const auto& cache = Shared().gCacheDatabase;
+  if (!cache) return false;
+  Result<std::string> pending = ReadCacheState(*cache, kStateRebuildPending);
+  return pending.ok() && pending.value() == "1";
 }
 
 bool DataCache::IsUpToDate(bool update) {
   ReadModificationDate();
   diag::Log("Testing cache change...");
-  bool result = !GetModified(RestrictString_);
+  // A rebuild that never finished left rows missing that no card's time
+  // would point at.
+  bool pending = RebuildPending();
+  bool result = !pending && !GetModified(RestrictString_);
   diag::Log(std::string("Is up to date: ") + (result ? "True" : "False"));
   if (update && !result) {
     diag::Log("Updating Cache...");
@@ -118,6 +141,10 @@ Status DataCache::OpenCacheTable() {
 }
 
 void DataCache::UpdateCache() {
+  if (RebuildPending()) {
+    diag::Log("The last rebuild of the cache did not finish: rebuilding it.");
+    return CreateCache();
+  }
   ReadModificationDate();
   SharedState& shared = Shared();
   Status done = [&]() -> Status {
@@ -147,12 +174,23 @@ Status DataCache::OpenForRebuild(const std::string& target) {
                                                 "", "admin", "", jet::WorkspaceType::kJet));
   }
   OLC_ASSIGN_OR_RETURN(shared.gCacheDatabase, shared.gWorkspace->OpenDatabase(target));
+  jet::Database& cache = *shared.gCacheDatabase;
   OLC_RETURN_IF_ERROR(OpenCacheTable());
   // Every rebuild starts from an empty table, the first one of a process
-  // that began without a cache file too: rows are never doubled.
-  Result<int64_t> removed = shared.gCacheDatabase->Execute("Delete * From TCache", {});
-  OLC_RETURN_IF_ERROR(removed.status());
-  return DropCacheIndexes(*shared.gCacheDatabase);  // made again when the walk ends
+  // that began without a cache file too: rows are never doubled. The mark
+  // that a rebuild is under way commits with the emptying, so a process
+  // killed at any point after leaves a cache the next start-up rebuilds.
+  OLC_RETURN_IF_ERROR(cache.BeginTrans());
+  Status emptied = [&]() -> Status {
+    OLC_RETURN_IF_ERROR(WriteCacheState(cache, kStateRebuildPending, "1"));
+    OLC_RETURN_IF_ERROR(cache.Execute("Delete * From TCache", {}).status());
+    return DropCacheIndexes(cache);  // made again when the walk ends
+  }();
+  if (!emptied.ok()) {
+    (void)cache.Rollback();
+    return emptied;
+  }
+  return cache.CommitTrans();
 }
 
 void DataCache::CreateCache() {
@@ -179,6 +217,7 @@ void DataCache::CreateCache() {
       (void)shell.DeleteFile(target + "-wal");
       (void)shell.DeleteFile(target + "-shm");
     }
+    // Fails harmlessly when the file exists: the rebuild empties it.
     (void)shell.CopyFile(template_file, target, /*fail_if_exists=*/true);
     SetFileEveryoneAccess(target);
   }
@@ -192,16 +231,70 @@ void DataCache::CreateCache() {
   (void)WriteRefreshTime(kReadEverything);
 }
 
-void DataCache::BeginWalk(shell::WallTime start) {
-  walk_start_ = start;
+void DataCache::Walk(bool create_mode) {
+  SharedState& shared = Shared();
+  walk_start_ = shared.services.clock().Now();
   walk_failed_ = false;
+  walk_rebuilds_ = create_mode;
+  const std::shared_ptr<jet::Database> cache = shared.gCacheDatabase;
+  if (cache) {
+    if (!create_mode) {
+      Result<int64_t> completed = FillDerivedValues(*cache);
+      if (!completed.ok()) diag::LogFailure("Error (UpdateFolder): ", completed.status());
+    }
+    cache->SetCommitEvery(walk_batch_rows_);
+  }
+  if (com::ComPtr<pim::MAPIFolder> root = shared.gRootFolder) {
+    if (create_mode) {
+      AddContact(*root);
+    } else {
+      UpdateFolder(*root);
+    }
+  }
+  if (!cache) return;
+  // The last batch: a walk whose rows did not all commit has not happened.
+  Status committed = cache->Commit();
+  cache->SetCommitEvery(1);
+  if (!committed.ok()) return WalkFailed("Error (Commit): ", committed);
+  Status indexed = EnsureCacheIndexes(*cache);
+  if (!indexed.ok()) WalkFailed("Error (CreateCache): ", indexed);
+}
+
+void DataCache::WalkFailed(std::string_view context, const Status& failure) {
+  walk_failed_ = true;
+  diag::LogFailure(std::string(context), failure);
 }
 
 void DataCache::UpdateKeyChange() {
-  if (walk_failed_) return;  // the next refresh looks as far back as this one did
+  if (walk_failed_) {
+    diag::Log("The walk did not complete: the refresh time stays " +
+              RegReadString(Hive::kCurrentUser, kPopupKey, kRefreshTimeValue) + ".");
+    return;
+  }
+  SharedState& shared = Shared();
   shell::WallTime when =
-      walk_start_ == shell::WallTime() ? Shared().services.clock().Now() : walk_start_;
-  Status written = WriteRefreshTime(shell::FormatLocal(when, kRefreshTimeFormat));
+      walk_start_ == shell::WallTime() ? shared.services.clock().Now() : walk_start_;
+  const std::string text = shell::FormatLocal(when, kRefreshTimeFormat);
+  // The cache file first: settings that still hold an older text only make
+  // the next refresh read more.
+  if (const std::shared_ptr<jet::Database> cache = shared.gCacheDatabase) {
+    Status recorded = [&]() -> Status {
+      OLC_RETURN_IF_ERROR(cache->BeginTrans());
+      Status written = WriteCacheState(*cache, kStateWalkStarted, shell::FormatUtcSeconds(when));
+      if (written.ok()) written = WriteCacheState(*cache, kStateLastModification, text);
+      // Only a whole rebuild ends one that is pending.
+      if (written.ok() && walk_rebuilds_) {
+        written = WriteCacheState(*cache, kStateRebuildPending, "0");
+      }
+      if (!written.ok()) {
+        (void)cache->Rollback();
+        return written;
+      }
+      return cache->CommitTrans();
+    }();
+    if (!recorded.ok()) return diag::LogFailure("Error (UpdateKeyChange): ", recorded);
+  }
+  Status written = WriteRefreshTime(text);
   if (!written.ok()) diag::LogFailure("Error (UpdateKeyChange): ", written);
 }
 

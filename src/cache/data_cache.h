@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "base/status.h"
+#include "cache/cache_schema.h"
 #include "outside/jet/recordset.h"
 #include "outside/pim/item_classes.h"
 #include "outside/shell/clock.h"
@@ -40,20 +41,25 @@ class DataCache {
   // Starts a full rebuild (it runs behind the progress window).
   void CreateCache();
 
-  // The two walks, run by the progress window on gRootFolder.
+  // Runs a whole walk from gRootFolder (a rebuild with `create_mode`, else
+  // a refresh): its batches of rows, its last commit and the indexes. The
+  // progress window's timer calls it; UpdateKeyChange follows.
+  void Walk(bool create_mode);
+  // The two walks, run on gRootFolder.
   void UpdateFolder(pim::MAPIFolder& folder);
   void AddContact(pim::MAPIFolder& folder);
-  // Stores the refresh time: the time the walk started, unless the walk
-  // failed (then the next refresh looks as far back as this one did).
+  // Stores the refresh time: the time the walk started, in the cache file
+  // and then in the settings, unless the walk failed (a commit included):
+  // then the next refresh looks as far back as this one did, and a rebuild
+  // stays pending.
   void UpdateKeyChange();
-  // A walk begins: its start time is what UpdateKeyChange will store.
-  void BeginWalk(shell::WallTime start);
   // Indexes a contact the driver itself just created and saved.
   void AddContactToCache(pim::ContactItem& item);
 
   const std::string& LastModifKey() const { return LastModifKey_; }
   const std::string& RestrictString() const { return RestrictString_; }
   bool walk_failed() const { return walk_failed_; }
+  void set_walk_batch_rows_for_testing(int64_t rows) { walk_batch_rows_ = rows; }
 
  private:
   void ReadModificationDate();
@@ -65,8 +71,13 @@ class DataCache {
   void AddPhoneNumbers(pim::ContactItem& item);
   void AddPhoneNumber(std::string_view number, pim::ContactItem& item);
   Status OpenCacheTable();
-  // Opens the cache file and empties its table.
+  // Opens the cache file, then marks a rebuild pending and empties the
+  // table in one transaction.
   Status OpenForRebuild(const std::string& target);
+  // The time a refresh reads from, or false when the stored text is no time.
+  bool RefreshBound(shell::WallTime* bound);
+  bool RebuildPending();
+  void WalkFailed(std::string_view context, const Status& failure);
   Status WriteRefreshTime(const std::string& text);
   // The progress window, for the walks' labels and bar; null outside a walk.
   frmCreateCache* Window() const;
@@ -77,14 +88,16 @@ class DataCache {
   std::unique_ptr<jet::Recordset> CacheTable_;
   shell::WallTime walk_start_{};
   bool walk_failed_ = false;
+  bool walk_rebuilds_ = false;
+  // Rows gather in a transaction of this size while a walk writes them; a
+  // search of this process sees them at once, others at each commit.
+  int64_t walk_batch_rows_ = 2048;
   // The name every row of the contact being indexed carries, worked out
   // once for all its numbers; empty outside AddPhoneNumbers.
   const pim::ContactItem* named_item_ = nullptr;
   std::string named_item_name_;
+  std::string named_item_folded_;
 };
-
-// "0123 456-78" -> "012345678": the decimal digits of a number, nothing else.
-std::string PhoneDigits(std::string_view number);
 
 }  // namespace olconn97
 

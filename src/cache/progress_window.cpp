@@ -4,13 +4,11 @@
 
 #include <cstdio>
 
-#include "cache/cache_schema.h"
 #include "cache/data_cache.h"
 #include "diag/localize.h"
 #include "diag/log.h"
 #include "diag/log_window.h"
 #include "driver/shared_state.h"
-#include "outside/jet/database.h"
 #include "outside/textres/text_resources.h"
 
 namespace olconn97 {
@@ -18,10 +16,6 @@ namespace olconn97 {
 namespace {
 
 constexpr char kClip[] = "/filecopy.gif";
-// Rows gather in a transaction of this size while a walk writes them; a
-// search of this process sees them at once, others at each commit.
-constexpr int64_t kWalkBatchRows = 2048;
-
 bool StderrIsTerminal() {
   static const bool terminal = isatty(STDERR_FILENO) == 1;  // asked once, not per contact
   return terminal;
@@ -74,24 +68,8 @@ void frmCreateCache::Start() {
   animation_->set_visible(true);
   (void)animation_->Play();
   SetForeground();
-  DataCache* cache = shared.gDataCache.get();
-  if (cache != nullptr) {
-    cache->BeginWalk(shared.services.clock().Now());
-    if (shared.gCacheDatabase) shared.gCacheDatabase->SetCommitEvery(kWalkBatchRows);
-    if (shared.gRootFolder) {
-      com::ComPtr<pim::MAPIFolder> root = shared.gRootFolder;
-      if (CreateMode) {
-        cache->AddContact(*root);
-      } else {
-        cache->UpdateFolder(*root);
-      }
-    }
-    if (shared.gCacheDatabase) {
-      (void)shared.gCacheDatabase->Commit();
-      shared.gCacheDatabase->SetCommitEvery(1);
-      Status indexed = EnsureCacheIndexes(*shared.gCacheDatabase);
-      if (!indexed.ok()) diag::LogFailure("Error (CreateCache): ", indexed);
-    }
+  if (DataCache* cache = shared.gDataCache.get()) {
+    cache->Walk(CreateMode);
     cache->UpdateKeyChange();
   }
   ui::MessageLoop& loop = desktop().loop();

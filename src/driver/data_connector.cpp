@@ -222,8 +222,11 @@ Result<com::ComPtr<Contact>> cDataConnector::Dataconnector_GetContactByContactID
 
 Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_view command,
                                                                   const VARIANT&) {
-  // Only this command, spelt exactly so; anything else answers Empty.
+  // Only these commands, spelt exactly so; anything else answers Empty.
   if (command == "isFolderConfigured") return com::Variant::Bool(IsFolderConfigured());
+  // What start-up did about a cache file it could not use: a host's status
+  // page shows it (empty text when nothing happened).
+  if (command == "cacheRecovery") return com::Variant::String(Shared().cache_recovery);
   return com::Variant();
 }
 

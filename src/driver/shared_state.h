@@ -119,6 +119,9 @@ struct SharedState {
   // The one cache maintainer, and the window its walks run behind.
   std::unique_ptr<DataCache> gDataCache;
   std::unique_ptr<frmCreateCache> progress_window;
+  // What this process's start-up did about a cache file it could not use
+  // (one line), or empty.
+  std::string cache_recovery;
 
   // Diagnostics: the developer log is on (set by the log window's load).
   bool gLogEnabled = false;

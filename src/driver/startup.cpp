@@ -2,7 +2,8 @@
 // its log line. Start-up never fails towards the host: a failing step ends
 // the start-up, is logged, and leaves gDriverReady false.
 #include "base/strings.h"
-#include "cache/cache_schema.h"
+#include "cache/cache_file.h"
+#include "cache/cache_state.h"
 #include "cache/contact_record.h"
 #include "cache/data_cache.h"
 #include "diag/localize.h"
@@ -53,16 +54,27 @@ Status OpenOrCreateCache() {
   const std::string cache_file = DataPath() + "/Connector.mdb";
   if (shared.services.shell().FileExists(cache_file)) {
     diag::Log("File exists: Connecting to database...");
-    OLC_ASSIGN_OR_RETURN(shared.gCacheDatabase, shared.gWorkspace->OpenDatabase(cache_file));
-    // A rebuild the previous process did not finish left its indexes dropped.
-    OLC_RETURN_IF_ERROR(EnsureCacheIndexes(*shared.gCacheDatabase));
-    shared.gFirstLaunch = false;
-    (void)shared.gDataCache->IsUpToDate(true);  // refreshes when the store changed
-    return Status::Ok();
+    Result<std::unique_ptr<jet::Database>> cache = OpenCacheFile(*shared.gWorkspace, cache_file);
+    if (cache.ok()) {
+      shared.gCacheDatabase = std::move(cache).value();
+      shared.gFirstLaunch = false;
+      (void)shared.gDataCache->IsUpToDate(true);  // refreshes when the store changed
+      return Status::Ok();
+    }
+    if (cache.status().code() != Code::kCorrupt) return cache.status();
+    // A cache that cannot serve is derived data: it is kept aside for
+    // whoever wants to look, and made again from the store.
+    OLC_ASSIGN_OR_RETURN(std::string recovery, MoveCacheAside(cache_file, cache.status()));
+    diag::LogWindow().Addlog(recovery);
+    DebugOutput(recovery);
+    shared.cache_recovery = recovery;
   }
   diag::Log("File does not exist !!! (First launch ?)");
   shared.gFirstLaunch = true;
   shared.gDataCache->CreateCache();
+  if (!shared.cache_recovery.empty() && shared.gCacheDatabase) {
+    (void)WriteCacheState(*shared.gCacheDatabase, kStateLastRecovery, shared.cache_recovery);
+  }
   return Status::Ok();
 }
 

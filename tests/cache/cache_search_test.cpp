@@ -127,6 +127,7 @@ TEST_F(CacheSearchTest, NarrowedSearchesFindWhatAScanFinds) {
     rows.push_back({phone, "r" + std::to_string(i), Pick(random, kNameAlphabet, 5)});
   }
   AddCacheRows(*cache_, rows);
+  ASSERT_TRUE(FillDerivedValues(*cache_).ok());  // as the driver does when it opens the cache
 
   int compared = 0, found = 0;
   for (int i = 0; i < 1500; ++i) {

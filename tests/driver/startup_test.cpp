@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cache/cache_state.h"
 #include "diag/log_window.h"
 #include "driver/data_connector.h"
 #include "driver/data_paths.h"
@@ -39,12 +40,12 @@ const std::vector<std::string> kOpening =
           Stamped({"*************************", "* Driver initialization *",
                    "*************************", "", "Connecting to Outlook 97/98..."})});
 
-const std::vector<std::string> kConnected =
-    Stamped({"Connecting to Outlook...GetNameSpace", "GetDefaultFolder",
-             "Get contacts folders selected from Registry...",
-             "GetContactFoldersSelected(): read from registry", "  all folders selected",
-             "Connecting to DAO...", "Creating DataCache...", "Reading registry...",
-             "LastModifKey = ", "Restrict String = [LastModificationTime] > '1900-01-01 00:01'"});
+const std::vector<std::string> kConnected = Stamped(
+    {"Connecting to Outlook...GetNameSpace", "GetDefaultFolder",
+     "Get contacts folders selected from Registry...",
+     "GetContactFoldersSelected(): read from registry", "  all folders selected",
+     "Connecting to DAO...", "Creating DataCache...", "Reading registry...",
+     "LastModifKey = ", "Restrict String = [LastModificationTime] > '1899-12-31T23:59:59Z'"});
 
 const std::vector<std::string> kClosing = Stamped(
     {"Creating default ActionList...", "Timer initialization", "*****************************",
@@ -91,19 +92,25 @@ TEST_F(StartupTest, AnExistingCacheIsOpened) {
   std::stringstream text;
   text << schema.rdbuf();
   ASSERT_TRUE(jet::DBEngine().CreateDatabase(cache, text.str()).ok());
+  {  // a cache whose rebuild completed
+    auto complete = jet::DBEngine().OpenDatabase(cache);
+    ASSERT_TRUE(complete.ok());
+    ASSERT_TRUE(WriteCacheState(*complete.value(), kStateRebuildPending, "0").ok());
+  }
   Shared().gFirstLaunch = true;
   cDataConnector driver;
   auto at = std::find(Lines().begin(), Lines().end(), kStamp + std::string("autodetect : "));
   ASSERT_NE(at, Lines().end());
   ASSERT_GE(Lines().end() - at, static_cast<long>(kClosing.size()));
   std::vector<std::string> cache_part(at, Lines().end() - static_cast<long>(kClosing.size()));
-  EXPECT_EQ(cache_part, Stamped({"autodetect : ", "Testing file existence (Connector.mdb)...",
-                                 "File exists: Connecting to database...", "Reading registry...",
-                                 "LastModifKey = 01/01/1900 00:00",
-                                 "Restrict String = [LastModificationTime] > '1900-01-01 00:01'",
-                                 "Testing cache change...", "Modified Folder Tested = Contacts",
-                                 "Modified Folder selected = Contacts", "Is up to date: True",
-                                 "No cache Update..."}));
+  EXPECT_EQ(cache_part,
+            Stamped({"autodetect : ", "Testing file existence (Connector.mdb)...",
+                     "File exists: Connecting to database...", "Reading registry...",
+                     "LastModifKey = 01/01/1900 00:00",
+                     "Restrict String = [LastModificationTime] > '1899-12-31T23:59:59Z'",
+                     "Testing cache change...", "Modified Folder Tested = Contacts",
+                     "Modified Folder selected = Contacts", "Is up to date: True",
+                     "No cache Update..."}));
   EXPECT_TRUE(Shared().gCacheDatabase);
   EXPECT_FALSE(Shared().gFirstLaunch);
 }

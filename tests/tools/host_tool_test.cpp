@@ -37,7 +37,9 @@ TEST_F(HostToolTest, RegAddThenQueryRoundTripsThroughAWindowsReadableFile) {
 TEST_F(HostToolTest, StatusReportsTheDriverAsTheHostSeesIt) {
   ToolRun status = Tool("status --json");
   EXPECT_EQ(status.exit_code, 0) << Stderr();  // the user's store is made on first use
-  EXPECT_EQ(status.out, "{\"PIMInstalled\":true,\"PIMName\":4096,\"Version\":\"1.0\"}\n");
+  EXPECT_EQ(
+      status.out,
+      "{\"PIMInstalled\":true,\"PIMName\":4096,\"Version\":\"1.0\",\"CacheRecovery\":\"\"}\n");
 
   ToolRun missing =
       Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup\\outlook98' /v PimStore /d '" +
@@ -45,7 +47,8 @@ TEST_F(HostToolTest, StatusReportsTheDriverAsTheHostSeesIt) {
   ASSERT_EQ(missing.exit_code, 0);
   status = Tool("status --json");
   EXPECT_EQ(status.exit_code, 1);  // a configured store that is not there: not installed
-  EXPECT_EQ(status.out, "{\"PIMInstalled\":false,\"PIMName\":0,\"Version\":\"0\"}\n");
+  EXPECT_EQ(status.out,
+            "{\"PIMInstalled\":false,\"PIMName\":0,\"Version\":\"0\",\"CacheRecovery\":\"\"}\n");
 }
 
 TEST_F(HostToolTest, BadUsageGivesAClearMessageAndANonZeroExit) {

@@ -16,6 +16,7 @@ constexpr char kStatusHelp[] =
     "  PIMInstalled  whether the driver started (its connection to the contact store)\n"
     "  PIMName       the PIM code (4096 when ready, else 0)\n"
     "  Version       the contact store's version text (\"0\" when not ready)\n"
+    "  Cache         what start-up did about a cache file it could not use, if anything\n"
     "\n"
     "  --json   one JSON object on stdout\n"
     "Exit status: 0 when the driver is ready, 1 when it is not.\n";
@@ -24,6 +25,7 @@ struct DriverState {
   bool installed = false;
   LONG pim_name = 0;
   std::string version;
+  std::string cache_recovery;  // what start-up did about an unusable cache
 };
 
 bool ReadState(DataConnector* driver, DriverState* state, std::string* error) {
@@ -38,6 +40,13 @@ bool ReadState(DataConnector* driver, DriverState* state, std::string* error) {
   }
   state->installed = installed != VARIANT_FALSE;
   state->version = version.str();
+  HostBstr command("cacheRecovery");
+  VARIANT none;
+  Api().VariantInit(&none);
+  HostVariant recovery;
+  if (SUCCEEDED(driver->DataConnector_ExecuteCommand(command.get(), none, recovery.get()))) {
+    state->cache_recovery = recovery.Text();
+  }
   return true;
 }
 
@@ -71,12 +80,14 @@ int RunStatus(const Args& args) {
     return 1;
   }
   if (json) {
-    std::printf("{\"PIMInstalled\":%s,\"PIMName\":%d,\"Version\":\"%s\"}\n",
-                state.installed ? "true" : "false", state.pim_name,
-                JsonEscape(state.version).c_str());
+    std::printf(
+        "{\"PIMInstalled\":%s,\"PIMName\":%d,\"Version\":\"%s\",\"CacheRecovery\":\"%s\"}\n",
+        state.installed ? "true" : "false", state.pim_name, JsonEscape(state.version).c_str(),
+        JsonEscape(state.cache_recovery).c_str());
   } else {
     std::printf("PIMInstalled: %s\nPIMName: %d\nVersion: %s\n", state.installed ? "true" : "false",
                 state.pim_name, state.version.c_str());
+    if (!state.cache_recovery.empty()) std::printf("Cache: %s\n", state.cache_recovery.c_str());
   }
   return state.installed ? 0 : 1;
 }

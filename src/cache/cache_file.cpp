@@ -1,0 +1,39 @@
+#include "cache/cache_file.h"
+
+#include "cache/cache_schema.h"
+#include "driver/shared_state.h"
+#include "outside/shell/clock.h"
+#include "outside/shell/shell.h"
+
+namespace olconn97 {
+
+Result<std::unique_ptr<jet::Database>> OpenCacheFile(jet::Workspace& workspace,
+                                                     const std::string& path) {
+  OLC_ASSIGN_OR_RETURN(std::unique_ptr<jet::Database> cache, workspace.OpenDatabase(path));
+  OLC_RETURN_IF_ERROR(CheckCacheLayout(*cache));
+  OLC_RETURN_IF_ERROR(EnsureCacheIndexes(*cache));
+  OLC_RETURN_IF_ERROR(FillDerivedValues(*cache).status());
+  return cache;
+}
+
+Result<std::string> MoveCacheAside(const std::string& path, const Status& why) {
+  SharedState& shared = Shared();
+  shell::Shell& shell = shared.services.shell();
+  std::string stamp = shell::FormatLocal(shared.services.clock().Now(), "%Y%m%d-%H%M%S");
+  std::string aside = path + ".damaged-" + stamp;
+  for (int n = 1; shell.FileExists(aside); ++n) {
+    aside = path + ".damaged-" + stamp + "-" + std::to_string(n);
+  }
+  OLC_RETURN_IF_ERROR(shell.MoveFile(path, aside));
+  // The journal files go with the file they belong to: beside a fresh copy
+  // they would corrupt it, beside the kept one they may still be read.
+  for (const char* journal : {"-wal", "-shm"}) {
+    if (shell.FileExists(path + journal)) (void)shell.MoveFile(path + journal, aside + journal);
+  }
+  std::string reason = why.description();
+  if (!reason.empty() && reason.back() == '.') reason.pop_back();
+  return "The contact cache " + path + " could not be used (" + reason +
+         "): it was moved aside to " + aside + " and is made again from the template.";
+}
+
+}  // namespace olconn97

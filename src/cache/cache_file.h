@@ -1,0 +1,29 @@
+// Opening the cache file at start-up, and what happens to one that cannot
+// serve: it is moved aside (kept, with the time in its name) so that a
+// fresh copy of the template can take its place and be rebuilt.
+#ifndef OLCONN97_CACHE_CACHE_FILE_H_
+#define OLCONN97_CACHE_CACHE_FILE_H_
+
+#include <memory>
+#include <string>
+
+#include "base/result.h"
+#include "outside/jet/dao.h"
+
+namespace olconn97 {
+
+// Opens an existing cache: checks its layout, makes missing indexes (a
+// rebuild the previous process did not live to finish dropped them) and
+// completes rows another program wrote. Fails with kCorrupt when the file
+// cannot serve as a cache (damaged, not a database, an older layout).
+Result<std::unique_ptr<jet::Database>> OpenCacheFile(jet::Workspace& workspace,
+                                                     const std::string& path);
+
+// Moves the cache file at `path` (and its journal files) aside, to
+// "<path>.damaged-YYYYmmdd-HHMMSS". Returns the one line that says what
+// happened and why, for the log and the status commands.
+Result<std::string> MoveCacheAside(const std::string& path, const Status& why);
+
+}  // namespace olconn97
+
+#endif  // OLCONN97_CACHE_CACHE_FILE_H_
