@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "bench_support.h"
 #include "cache/progress_window.h"
@@ -108,35 +109,37 @@ BENCHMARK(BM_FullBuild)
     ->UseRealTime()
     ->Iterations(2);
 
-// A cache built once, its cards all older than the stored refresh time but
-// `changed` of them.
-void PrepareCurrentCache(Environment& env, int count, int changed) {
-  if (!std::filesystem::exists(env.cache_file())) {
-    auto driver = std::make_unique<cDataConnector>();
-    RunPendingWalk();
-  }
-  auto now = std::chrono::system_clock::now();
-  std::time_t old_time = std::chrono::system_clock::to_time_t(now - std::chrono::hours(3));
-  std::time_t new_time = std::chrono::system_clock::to_time_t(now);
-  for (int i = 0; i < count; ++i) {
-    bool is_new = changed > 0 && i % (count / changed) == 0;
-    std::time_t t = is_new ? new_time : old_time;
-    struct timespec times[2] = {{t, 0}, {t, 0}};
+// A cache built once over cards written well before its walk began, and
+// `changed` of them saved since. A card counts as changed when its file
+// changed (modification or status change time) after the last walk began,
+// less a two-second margin: the build waits that long after the store was
+// generated, and the changed cards get a time after the walk.
+void BuildCurrentCache(Environment& env) {
+  std::filesystem::remove(env.cache_file());  // another benchmark's, on other settings
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  env.Fresh();
+  auto driver = std::make_unique<cDataConnector>();
+  RunPendingWalk();
+}
+
+void MarkChanged(Environment& env, int count, int changed) {
+  std::time_t later = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() +
+                                                           std::chrono::hours(1));
+  for (int i = 0; changed > 0 && i < count; i += count / changed) {
+    struct timespec times[2] = {{later, 0}, {later, 0}};
     utimensat(AT_FDCWD, (env.store + "/Contacts/gen-" + std::to_string(i) + ".vcf").c_str(), times,
               0);
   }
-  std::string stored = shell::FormatLocal(now - std::chrono::hours(2), "%d/%m/%Y %H:%M");
-  (void)RegWriteString(Hive::kCurrentUser, kPopupKey, "LastModification", stored);
 }
 
 void BM_StartUpAndRefresh(benchmark::State& state) {
   int count = static_cast<int>(state.range(0));
   int changed = static_cast<int>(state.range(1));
   Environment env(count);
+  BuildCurrentCache(env);
   for (auto _ : state) {
     state.PauseTiming();
-    env.Fresh();
-    PrepareCurrentCache(env, count, changed);
+    MarkChanged(env, count, changed);
     env.Fresh();
     state.ResumeTiming();
     auto driver = std::make_unique<cDataConnector>();  // start-up: tests, refreshes if needed
