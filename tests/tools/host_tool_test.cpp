@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/utf8.h"
 #include "test_support.h"
 
 namespace olconn97::testing {
@@ -169,6 +170,15 @@ TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNo
 
   EXPECT_EQ(Tool("lookup").exit_code, 2);
   EXPECT_EQ(Tool("lookup 1 --bogus").exit_code, 2);
+}
+
+TEST_F(HostToolTest, JsonOutputIsValidUtf8WhateverTheCallerTyped) {
+  ToolRun unknown = Tool("lookup '\xff\xfe\x01' --json");
+  EXPECT_EQ(unknown.exit_code, 1) << Stderr();  // nobody: the placeholder is printed
+  EXPECT_TRUE(IsValidUtf8(unknown.out)) << unknown.out;
+  EXPECT_NE(unknown.out.find("\"MainPhoneNumber\":\"\xEF\xBF\xBD\xEF\xBF\xBD\\u0001\""),
+            std::string::npos)
+      << unknown.out;
 }
 
 TEST_F(HostToolTest, ContactCreateMakesACallerFindableAtOnce) {
