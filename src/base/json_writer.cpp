@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/utf8.h"
+
 namespace olconn97 {
 
 void JsonWriter::BeforeValue() {
@@ -60,10 +62,14 @@ JsonWriter& JsonWriter::Null() {
   return *this;
 }
 
+// Always valid JSON in UTF-8, whatever the bytes: an ill-formed sequence
+// becomes U+FFFD, and control characters (C0, DEL, C1) are escaped.
 void JsonWriter::AppendQuoted(std::string_view value) {
   text_ += '"';
-  for (char c : value) {
-    switch (c) {
+  for (size_t at = 0; at < value.size();) {
+    Utf8Char next = DecodeUtf8(value, at);
+    char32_t code = next.code;  // U+FFFD for an ill-formed sequence
+    switch (code) {
       case '"':
         text_ += "\\\"";
         break;
@@ -80,14 +86,17 @@ void JsonWriter::AppendQuoted(std::string_view value) {
         text_ += "\\t";
         break;
       default:
-        if (static_cast<unsigned char>(c) < 0x20) {
+        if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
           char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(code));
           text_ += escaped;
+        } else if (next.valid) {
+          text_.append(value.substr(at, next.length));
         } else {
-          text_ += c;  // UTF-8 passes as it is
+          AppendUtf8(kReplacementCharacter, text_);
         }
     }
+    at += next.length;
   }
   text_ += '"';
 }

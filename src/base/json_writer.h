@@ -3,6 +3,9 @@
 //   JsonWriter w;
 //   w.BeginObject().Key("name").String("Ann").Key("n").Number(3).EndObject();
 //   w.text()  // {"name":"Ann","n":3}
+//
+// The text is valid UTF-8 whatever bytes keys and strings hold: an
+// ill-formed sequence is written as U+FFFD, control characters escaped.
 #ifndef OLCONN97_BASE_JSON_WRITER_H_
 #define OLCONN97_BASE_JSON_WRITER_H_
 

@@ -16,6 +16,15 @@ void LogPlain(std::string_view text) {
   if (Shared().gLogEnabled) LogWindow().AddSimpleLog(text);
 }
 
+void LogWhenLoaded(std::string_view text) {
+  SharedState& shared = Shared();
+  if (shared.log_window && shared.log_window->loaded()) {
+    if (shared.gLogEnabled) shared.log_window->Addlog(text);
+    return;
+  }
+  shared.log_lines_waiting.emplace_back(text);
+}
+
 std::string FailureText(const Status& failure) {
   // A failure raised by the driver's own code names the driver as its source.
   return failure.description() + " in " +

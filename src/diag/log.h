@@ -16,6 +16,11 @@ namespace olconn97::diag {
 void Log(std::string_view text);
 // The text as it is, without a stamp (FLog::AddSimpleLog).
 void LogPlain(std::string_view text);
+// A line that may come before the log has read its own setting, or from
+// inside the settings store while it reads (a settings file it could not
+// read whole): it waits for the log's load, and is dropped when the log is
+// off. It never loads the log, which would read the settings again.
+void LogWhenLoaded(std::string_view text);
 // "<description> in <source>": the tail of every failure line; a failure
 // without a source is the driver's own ("olconn97").
 std::string FailureText(const Status& failure);

@@ -1,6 +1,7 @@
 #include "diag/log_window.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "diag/product_identity.h"
 #include "driver/settings.h"
@@ -36,7 +37,7 @@ void FLog::Load() {
   title_ = std::string(kDriverTitle) + " Log";
   switch (ReadLogMode()) {
     case LogMode::kOff:
-      return;
+      break;
     case LogMode::kWindow:
       Shared().gLogEnabled = true;
       LogToFile_ = false;
@@ -47,13 +48,22 @@ void FLog::Load() {
         // Headless, the shown window is its lines on stderr.
         observer_ = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
       }
-      return;
+      break;
     case LogMode::kFile:
       Shared().gLogEnabled = true;
       LogToFile_ = true;
       PrepareLogFile();
-      return;
+      break;
   }
+  loaded_ = true;
+  WriteWaitingLines();
+}
+
+// Lines that came while the mode was not known yet go in now, or nowhere.
+void FLog::WriteWaitingLines() {
+  std::vector<std::string> waiting = std::exchange(Shared().log_lines_waiting, {});
+  if (!Shared().gLogEnabled) return;
+  for (const std::string& line : waiting) Addlog(line);
 }
 
 // Keeps exactly one older generation: the previous run's log becomes

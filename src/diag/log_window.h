@@ -72,12 +72,15 @@ class FLog {
   const std::string& title() const { return title_; }
   bool visible() const { return visible_; }
   bool LogToFile() const { return LogToFile_; }
+  // Load has run: the mode is known.
+  bool loaded() const { return loaded_; }
   const LogList& LLog() const { return LLog_; }
   // How often the window was repainted on the spot.
   int repaint_count() const { return repaint_count_; }
 
  private:
   void PrepareLogFile();
+  void WriteWaitingLines();
   void AddToList(std::string line);
   void WriteLine(std::string_view line);
   void ShowFailure(const Status& failure);
@@ -85,6 +88,7 @@ class FLog {
   std::string title_;
   bool visible_ = false;
   bool LogToFile_ = false;
+  bool loaded_ = false;
   LogList LLog_;
   int repaint_count_ = 0;
   std::unique_ptr<shell::WritableFile> log_file_;

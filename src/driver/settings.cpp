@@ -1,6 +1,8 @@
 #include "driver/settings.h"
 
+#include "diag/log.h"
 #include "driver/shared_state.h"
+#include "outside/registry/file_registry.h"
 
 namespace olconn97 {
 
@@ -31,6 +33,11 @@ bool RegWriteString(Hive hive, std::string_view key_path, std::string_view value
 
 bool RegKeyExists(Hive hive, std::string_view key_path) {
   return registry::KeyExists(Shared().services.registry(), hive, key_path);
+}
+
+void ReportSettingsFile(std::string_view message) {
+  registry::ReportOnStderr(message);
+  diag::LogWhenLoaded("Settings: " + std::string(message));
 }
 
 }  // namespace olconn97

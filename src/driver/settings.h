@@ -41,6 +41,10 @@ bool RegWriteString(Hive hive, std::string_view key_path, std::string_view value
 // True when the key exists.
 bool RegKeyExists(Hive hive, std::string_view key_path);
 
+// Where the driver's settings store reports a file it could not read whole:
+// stderr, and the developer log as soon as the log knows whether it is on.
+void ReportSettingsFile(std::string_view message);
+
 }  // namespace olconn97
 
 #endif  // OLCONN97_DRIVER_SETTINGS_H_

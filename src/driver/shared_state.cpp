@@ -4,6 +4,7 @@
 #include "cache/progress_window.h"
 #include "diag/localize.h"
 #include "diag/log_window.h"
+#include "driver/settings.h"
 #include "outside/jet/dao.h"
 #include "outside/pim/objects.h"
 #include "outside/registry/file_registry.h"
@@ -21,7 +22,7 @@ Services::~Services() = default;
 
 registry::Registry& Services::registry() {
   if (registry_ != nullptr) return *registry_;
-  if (!default_registry_) default_registry_ = registry::OpenDefaultRegistry();
+  if (!default_registry_) default_registry_ = registry::OpenDefaultRegistry(ReportSettingsFile);
   return *default_registry_;
 }
 

@@ -127,6 +127,8 @@ struct SharedState {
   bool gLogEnabled = false;
   // The log window, created on first use (diag::LogWindow()).
   std::unique_ptr<diag::FLog> log_window;
+  // Lines that came before the log window was loaded (diag::LogWhenLoaded).
+  std::vector<std::string> log_lines_waiting;
   // The error file's path, fixed by the first LogError.
   std::string error_file_name;
   // Headless, a shown log window prints its lines on stderr (tests turn it off).

@@ -3,8 +3,10 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "olconn97/olconn97.h"
 #include "test_support.h"
@@ -15,6 +17,7 @@ struct Library {
   void* handle = nullptr;
   decltype(&DllGetClassObject) get_class_object = nullptr;
   decltype(&DllCanUnloadNow) can_unload_now = nullptr;
+  decltype(&SysAllocString) alloc_string = nullptr;
   decltype(&SysFreeString) free_string = nullptr;
   decltype(&SysStringLen) string_length = nullptr;
   decltype(&VariantClear) variant_clear = nullptr;
@@ -34,6 +37,8 @@ const Library& Loaded() {
         reinterpret_cast<decltype(&DllGetClassObject)>(dlsym(lib.handle, "DllGetClassObject"));
     lib.can_unload_now =
         reinterpret_cast<decltype(&DllCanUnloadNow)>(dlsym(lib.handle, "DllCanUnloadNow"));
+    lib.alloc_string =
+        reinterpret_cast<decltype(&SysAllocString)>(dlsym(lib.handle, "SysAllocString"));
     lib.free_string =
         reinterpret_cast<decltype(&SysFreeString)>(dlsym(lib.handle, "SysFreeString"));
     lib.string_length =
@@ -66,6 +71,47 @@ class HostTest : public ::testing::Test {
 
   std::string Text(BSTR text) {
     return text == nullptr ? "" : std::string(text, Loaded().string_length(text));
+  }
+
+  // One call by name, as a VB-style host makes it; arguments in natural
+  // order, each freed after the call.
+  struct Answer {
+    HRESULT hr = E_FAIL;
+    VARIANT result{};  // the caller clears it
+    std::string description;
+    std::string source;
+  };
+  Answer CallByName(IDispatch* object, const char* member, WORD flags,
+                    std::vector<VARIANT> arguments = {}) {
+    char name[128];
+    std::snprintf(name, sizeof name, "%s", member);
+    LPOLESTR names[] = {name};
+    DISPID id = DISPID_UNKNOWN;
+    EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK) << member;
+    std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    Answer answer;
+    EXCEPINFO exception{};
+    answer.hr =
+        object->Invoke(id, IID_NULL, 0, flags, &params, &answer.result, &exception, nullptr);
+    answer.description = Text(exception.bstrDescription);
+    answer.source = Text(exception.bstrSource);
+    Loaded().free_string(exception.bstrDescription);
+    Loaded().free_string(exception.bstrSource);
+    for (VARIANT& argument : arguments) Loaded().variant_clear(&argument);
+    return answer;
+  }
+  VARIANT String(const char* text) {
+    VARIANT value{};
+    value.vt = VT_BSTR;
+    value.bstrVal = Loaded().alloc_string(text);
+    return value;
+  }
+  VARIANT Long(LONG number) {
+    VARIANT value{};
+    value.vt = VT_I4;
+    value.lVal = number;
+    return value;
   }
 };
 
@@ -123,6 +169,52 @@ TEST_F(HostTest, AMemberThatIsNotThereYetSaysSo) {
   EXPECT_EQ(Text(exception.bstrSource), "olconn97");
   Loaded().free_string(exception.bstrDescription);
   Loaded().free_string(exception.bstrSource);
+  driver->Release();
+}
+
+TEST_F(HostTest, EveryFailureThatReachesTheHostSaysWhatAndWhere) {
+  IDispatch* driver = CreateDriver();
+  const WORD kRead = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
+  Answer item = CallByName(driver, "Dataconnector_GetContactItemByContactItemID", DISPATCH_METHOD,
+                           {String("no-such-entry")});
+  EXPECT_EQ(item.hr, DISP_E_EXCEPTION);
+  EXPECT_FALSE(item.description.empty());
+  EXPECT_EQ(item.source, "cDataConnector");
+
+  // An unknown caller: the cursor answers with a placeholder contact.
+  Answer cursor = CallByName(driver, "Dataconnector_OpenContactRecord", kRead);
+  ASSERT_EQ(cursor.hr, S_OK);
+  ASSERT_EQ(cursor.result.vt, VT_DISPATCH);
+  Answer contact = CallByName(cursor.result.pdispVal, "ContactRecord_FindFirst", DISPATCH_METHOD,
+                              {Long(0), String("0123")});
+  ASSERT_EQ(contact.hr, S_OK);
+  ASSERT_EQ(contact.result.vt, VT_DISPATCH);
+  Answer employee = CallByName(contact.result.pdispVal, "employeeId", kRead);
+  EXPECT_EQ(employee.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(employee.description, "the contact has no contact item (not in PIM)");
+  EXPECT_EQ(employee.source, "cContact");
+
+  // A caller the host adds: its phone list answers by name only.
+  VARIANT no{};
+  no.vt = VT_BOOL;
+  no.boolVal = VARIANT_FALSE;
+  ASSERT_EQ(CallByName(driver, "Dataconnector_CreateContact", DISPATCH_METHOD,
+                       {String("Ann Smith"), String("0123456"), no})
+                .hr,
+            S_OK);
+  Answer known = CallByName(cursor.result.pdispVal, "ContactRecord_FindFirst", DISPATCH_METHOD,
+                            {Long(0), String("0123456")});
+  ASSERT_EQ(known.result.vt, VT_DISPATCH);
+  Answer phones = CallByName(known.result.pdispVal, "PhoneNumbers", kRead);
+  ASSERT_EQ(phones.result.vt, VT_DISPATCH);
+  ASSERT_NE(phones.result.pdispVal, nullptr);
+  Answer entry = CallByName(phones.result.pdispVal, "Item", kRead, {Long(7)});
+  EXPECT_EQ(entry.hr, DISP_E_EXCEPTION);
+  EXPECT_FALSE(entry.description.empty());
+  EXPECT_EQ(entry.source, "Collection");
+
+  for (Answer* answer : {&phones, &known, &contact, &cursor})
+    Loaded().variant_clear(&answer->result);
   driver->Release();
 }
 

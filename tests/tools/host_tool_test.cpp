@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/utf8.h"
 #include "test_support.h"
 
 namespace olconn97::testing {
@@ -32,6 +33,39 @@ TEST_F(HostToolTest, RegAddThenQueryRoundTripsThroughAWindowsReadableFile) {
   EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\Norvale\\7316\\Popup]\r\n"),
             std::string::npos);
   EXPECT_NE(file.find("\"Developper\"=\"2\"\r\n"), std::string::npos) << file;
+}
+
+TEST_F(HostToolTest, EveryCommandSaysOnceWhatIsWrongInASettingsFile) {
+  const std::string file = home_.Child("HKCU.reg");
+  const std::string faulty =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Norvale\\7316\\Popup]\r\n"
+      "\"autodetect\"=\"1\"\r\n"
+      "\"Mask\"=hex:01,02,0\r\n";
+  for (const char* command : {R"(reg query 'HKCU\Software\Norvale\7316\Popup')", "status --json",
+                              "store folders", "cache status"}) {
+    WriteFile(file, faulty);  // the driver's start-up may have written a sound one
+    ToolRun run = Tool(command);
+    EXPECT_EQ(run.exit_code, 0) << command << ": " << Stderr();
+    std::string text = Stderr();
+    size_t first = text.find("olconn97 settings: " + file + ": ");
+    EXPECT_NE(first, std::string::npos) << command << ": " << text;
+    EXPECT_EQ(text.find("olconn97 settings:", first + 1), std::string::npos) << command;
+    EXPECT_NE(text.find("line 5: "), std::string::npos) << command << ": " << text;
+    EXPECT_NE(text.find("kept as " + file + ".malformed"), std::string::npos) << text;
+    if (std::string(command).starts_with("reg")) {
+      EXPECT_NE(run.out.find("autodetect"), std::string::npos) << run.out;
+      EXPECT_EQ(run.out.find("Mask"), std::string::npos) << run.out;
+    }
+  }
+  EXPECT_EQ(ReadFile(file + ".malformed"), faulty);  // one copy of the one faulty version
+  // Once the file is written again it is sound, and nothing more is said.
+  WriteFile(file, faulty);
+  ASSERT_EQ(Tool(R"(reg add 'HKCU\Software\Norvale\7316\Popup' /v Mask /t REG_BINARY /d 0102 /f)")
+                .exit_code,
+            0);
+  ASSERT_EQ(Tool("status").exit_code, 0);
+  EXPECT_EQ(Stderr().find("olconn97 settings:"), std::string::npos) << Stderr();
 }
 
 TEST_F(HostToolTest, StatusReportsTheDriverAsTheHostSeesIt) {
@@ -139,6 +173,15 @@ TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNo
 
   EXPECT_EQ(Tool("lookup").exit_code, 2);
   EXPECT_EQ(Tool("lookup 1 --bogus").exit_code, 2);
+}
+
+TEST_F(HostToolTest, JsonOutputIsValidUtf8WhateverTheCallerTyped) {
+  ToolRun unknown = Tool("lookup '\xff\xfe\x01' --json");
+  EXPECT_EQ(unknown.exit_code, 1) << Stderr();  // nobody: the placeholder is printed
+  EXPECT_TRUE(IsValidUtf8(unknown.out)) << unknown.out;
+  EXPECT_NE(unknown.out.find("\"MainPhoneNumber\":\"\xEF\xBF\xBD\xEF\xBF\xBD\\u0001\""),
+            std::string::npos)
+      << unknown.out;
 }
 
 TEST_F(HostToolTest, ContactCreateMakesACallerFindableAtOnce) {

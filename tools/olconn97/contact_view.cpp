@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "json_text.h"
+
 namespace host {
 
 namespace {

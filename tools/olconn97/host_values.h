@@ -60,9 +60,6 @@ class HostVariant {
 // thread, or the HRESULT in hexadecimal.
 std::string FailureText(HRESULT hr);
 
-// Text safe inside a JSON string.
-std::string JsonEscape(std::string_view text);
-
 }  // namespace host
 
 #endif  // OLCONN97_TOOLS_HOST_VALUES_H_

@@ -48,7 +48,10 @@ constexpr char kRegHelp[] =
     "\n"
     "The settings are kept in .reg files that Windows' regedit reads:\n"
     "$XDG_CONFIG_HOME/olconn97/HKCU.reg and /etc/olconn97/HKLM.reg, or both\n"
-    "in $OLCONN97_REGISTRY_DIR. Exit status: 0 done, 1 failed or bad arguments.\n";
+    "in $OLCONN97_REGISTRY_DIR. Every command says on stderr which lines of a\n"
+    "settings file cannot be read (they are skipped) and where the file as it\n"
+    "was is kept (<file>.malformed). Exit status: 0 done, 1 failed or bad\n"
+    "arguments.\n";
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "host_values.h"
+#include "json_text.h"
 
 namespace host {
 

@@ -15,9 +15,10 @@
 // A GET member `X` calls Impl's `X()`, a PUT calls `X(value)`, METHOD and
 // FUNC call `X(args...)`. Results may be wrapped in Result<T>, PUT and
 // METHOD may return Status: a failure becomes the call's HRESULT with its
-// description and source in the thread's error information. The same table
-// gives the late binding by name (dispatch.h), which calls these vtable
-// methods, so both ways into the object run the same code.
+// description and source in the thread's error information (a failure
+// that names no source has the class's name, "cContact", as its source).
+// The same table gives the late binding by name (dispatch.h), which calls
+// these vtable methods, so both ways into the object run the same code.
 #ifndef OLCONN97_OUTSIDE_COM_AUTOMATION_OBJECT_H_
 #define OLCONN97_OUTSIDE_COM_AUTOMATION_OBJECT_H_
 
@@ -81,13 +82,13 @@ void Deliver(T&& value, R* out) {
 HRESULT ReportUnexpected(const char* what);
 
 template <TypeCode C, typename R, typename F>
-HRESULT ForwardResult(R* out, F&& produce) {
+HRESULT ForwardResult(const FailureOrigin& origin, R* out, F&& produce) {
   ClearErrorInfo();
   if (out == nullptr) return E_POINTER;
   try {
     auto produced = produce();
     if constexpr (IsResult<decltype(produced)>::value) {
-      if (!produced.ok()) return ReportFailure(produced.status());
+      if (!produced.ok()) return ReportFailure(produced.status(), origin);
       Deliver<C>(std::move(produced).value(), out);
     } else {
       Deliver<C>(std::move(produced), out);
@@ -101,7 +102,7 @@ HRESULT ForwardResult(R* out, F&& produce) {
 }
 
 template <typename F>
-HRESULT ForwardStatus(F&& run) {
+HRESULT ForwardStatus(const FailureOrigin& origin, F&& run) {
   ClearErrorInfo();
   try {
     if constexpr (std::is_void_v<decltype(run())>) {
@@ -109,7 +110,7 @@ HRESULT ForwardStatus(F&& run) {
       return S_OK;
     } else {
       Status status = run();
-      return status.ok() ? S_OK : ReportFailure(status);
+      return status.ok() ? S_OK : ReportFailure(status, origin);
     }
   } catch (const std::exception& e) {
     return ReportUnexpected(e.what());
@@ -124,13 +125,17 @@ HRESULT ForwardStatus(F&& run) {
 #define OLC_IN_ARGS_3 OLC_IN_ARGS_2, ::olconn97::com::In<sig.args[2]>(p2)
 #define OLC_IN_ARGS_(...) OLC_CAT_(OLC_IN_ARGS_, OLC_COUNT_(__VA_ARGS__))
 
-#define OLC_FORWARD_CALL_GET(name, ...) \
-  ::olconn97::com::ForwardResult<sig.result>(ret, [&]() { return this->impl().name(); })
+#define OLC_ORIGIN_(name) \
+  ::olconn97::com::FailureOrigin { this->kClassName, #name }
+#define OLC_FORWARD_CALL_GET(name, ...)                              \
+  ::olconn97::com::ForwardResult<sig.result>(OLC_ORIGIN_(name), ret, \
+                                             [&]() { return this->impl().name(); })
 #define OLC_FORWARD_CALL_FUNC(name, ...)      \
   ::olconn97::com::ForwardResult<sig.result>( \
-      ret, [&]() { return this->impl().name(OLC_IN_ARGS_(__VA_ARGS__)); })
-#define OLC_FORWARD_CALL_PUT(name, ...) \
-  ::olconn97::com::ForwardStatus([&]() { return this->impl().name(OLC_IN_ARGS_(__VA_ARGS__)); })
+      OLC_ORIGIN_(name), ret, [&]() { return this->impl().name(OLC_IN_ARGS_(__VA_ARGS__)); })
+#define OLC_FORWARD_CALL_PUT(name, ...)             \
+  ::olconn97::com::ForwardStatus(OLC_ORIGIN_(name), \
+                                 [&]() { return this->impl().name(OLC_IN_ARGS_(__VA_ARGS__)); })
 #define OLC_FORWARD_CALL_METHOD(name, ...) OLC_FORWARD_CALL_PUT(name, __VA_ARGS__)
 
 #define OLC_FORWARD_(kind, name, dispid, R, ...)                                             \
@@ -140,27 +145,30 @@ HRESULT ForwardStatus(F&& run) {
     return OLC_FORWARD_CALL_##kind(name, __VA_ARGS__);                                       \
   }
 
-// The vtable of one host interface, forwarding to Impl.
+// The vtable of one host interface, forwarding to Impl. kClassName is the
+// host-visible class that implements the interface, as the type library
+// names it.
 template <typename Iface, typename Impl, typename Derived>
 class Forwarder;
 
-#define OLC_DEFINE_FORWARDER_(Iface, MEMBERS)                                 \
+#define OLC_DEFINE_FORWARDER_(Iface, Class, MEMBERS)                          \
   template <typename Impl, typename Derived>                                  \
   class Forwarder<Iface, Impl, Derived> : public Iface {                      \
    protected:                                                                 \
     Impl& impl() { return static_cast<Impl&>(static_cast<Derived&>(*this)); } \
                                                                               \
    public:                                                                    \
+    static constexpr std::string_view kClassName = #Class;                    \
     MEMBERS(OLC_FORWARD_)                                                     \
   };
 
-OLC_DEFINE_FORWARDER_(DataConnector, OLCONN97_DATACONNECTOR_MEMBERS)
-OLC_DEFINE_FORWARDER_(ContactRecord, OLCONN97_CONTACTRECORD_MEMBERS)
-OLC_DEFINE_FORWARDER_(Contact, OLCONN97_CONTACT_MEMBERS)
-OLC_DEFINE_FORWARDER_(PIMActions, OLCONN97_PIMACTIONS_MEMBERS)
-OLC_DEFINE_FORWARDER_(PIMAction, OLCONN97_PIMACTION_MEMBERS)
-OLC_DEFINE_FORWARDER_(ActionProperties, OLCONN97_ACTIONPROPERTIES_MEMBERS)
-OLC_DEFINE_FORWARDER_(ActionProperty, OLCONN97_ACTIONPROPERTY_MEMBERS)
+OLC_DEFINE_FORWARDER_(DataConnector, cDataConnector, OLCONN97_DATACONNECTOR_MEMBERS)
+OLC_DEFINE_FORWARDER_(ContactRecord, cContactRecord, OLCONN97_CONTACTRECORD_MEMBERS)
+OLC_DEFINE_FORWARDER_(Contact, cContact, OLCONN97_CONTACT_MEMBERS)
+OLC_DEFINE_FORWARDER_(PIMActions, cPIMActions, OLCONN97_PIMACTIONS_MEMBERS)
+OLC_DEFINE_FORWARDER_(PIMAction, cPIMAction, OLCONN97_PIMACTION_MEMBERS)
+OLC_DEFINE_FORWARDER_(ActionProperties, cActionProperties, OLCONN97_ACTIONPROPERTIES_MEMBERS)
+OLC_DEFINE_FORWARDER_(ActionProperty, cActionProperty, OLCONN97_ACTIONPROPERTY_MEMBERS)
 
 template <typename Iface, typename Impl>
 class AutomationObject final : public Forwarder<Iface, Impl, AutomationObject<Iface, Impl>>,
@@ -207,8 +215,8 @@ class AutomationObject final : public Forwarder<Iface, Impl, AutomationObject<If
   HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception,
                                    UINT* argument_error) override {
-    return InvokeFromTable(DispatchTableOf<Iface>(), static_cast<Iface*>(this), dispid, flags,
-                           params, result, exception, argument_error);
+    return InvokeFromTable(DispatchTableOf<Iface>(), this->kClassName, static_cast<Iface*>(this),
+                           dispid, flags, params, result, exception, argument_error);
   }
 
  private:

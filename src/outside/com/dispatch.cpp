@@ -45,15 +45,21 @@ HRESULT NamesFromTable(const DispatchTable& table, LPOLESTR* names, UINT count, 
   return (ids[0] == DISPID_UNKNOWN || count > 1) ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
-void FillException(HRESULT hr, EXCEPINFO* exception) {
+void FillException(HRESULT hr, EXCEPINFO* exception, const FailureOrigin& origin) {
   if (exception == nullptr) return;
   *exception = EXCEPINFO{};
   ComPtr<IErrorInfo> info;
   GetErrorInfo(0, info.Receive());
+  Bstr source;
+  Bstr description;
   if (info) {
-    info->GetSource(&exception->bstrSource);
-    info->GetDescription(&exception->bstrDescription);
+    info->GetSource(source.Receive());
+    info->GetDescription(description.Receive());
   }
+  if (source.view().empty()) source = Bstr(origin.class_name);
+  if (description.view().empty()) description = Bstr(DefaultDescription(hr, origin.member));
+  exception->bstrSource = source.Detach();
+  exception->bstrDescription = description.Detach();
   exception->scode = hr;
 }
 
@@ -74,9 +80,9 @@ HRESULT ArrangeArguments(DISPPARAMS* params, bool put, std::vector<VARIANT*>* ar
   return S_OK;
 }
 
-HRESULT InvokeFromTable(const DispatchTable& table, IDispatch* iface, DISPID dispid, WORD flags,
-                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                        UINT* argument_error) {
+HRESULT InvokeFromTable(const DispatchTable& table, std::string_view class_name, IDispatch* iface,
+                        DISPID dispid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argument_error) {
   ClearErrorInfo();
   if (result != nullptr) VariantInit(result);
   const MemberEntry* entry = table.Find(dispid, flags);
@@ -92,7 +98,7 @@ HRESULT InvokeFromTable(const DispatchTable& table, IDispatch* iface, DISPID dis
     if (argument_error != nullptr) *argument_error = params->cArgs - 1 - bad_argument;
     return hr;
   }
-  FillException(hr, exception);
+  FillException(hr, exception, {class_name, entry->name});
   return DISP_E_EXCEPTION;
 }
 

@@ -17,6 +17,7 @@
 
 #include "olconn97/hostlib.h"
 #include "outside/com/com_ptr.h"
+#include "outside/com/error_info.h"
 #include "outside/com/signature.h"
 #include "outside/com/variant.h"
 
@@ -56,15 +57,18 @@ class DispatchTable {
 
 // IDispatch::GetIDsOfNames and IDispatch::Invoke over a table.
 HRESULT NamesFromTable(const DispatchTable& table, LPOLESTR* names, UINT count, DISPID* ids);
-HRESULT InvokeFromTable(const DispatchTable& table, IDispatch* iface, DISPID dispid, WORD flags,
-                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                        UINT* argument_error);
+// `class_name` is the source of a failure that names none.
+HRESULT InvokeFromTable(const DispatchTable& table, std::string_view class_name, IDispatch* iface,
+                        DISPID dispid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argument_error);
 
 // The arguments of a call in natural order (for a property write: only its
 // value); fails for named arguments other than the value of a write.
 HRESULT ArrangeArguments(DISPPARAMS* params, bool put, std::vector<VARIANT*>* args);
-// Moves the thread's error information into EXCEPINFO (scode = hr).
-void FillException(HRESULT hr, EXCEPINFO* exception);
+// Moves the thread's error information into EXCEPINFO (scode = hr). What
+// it lacks (a member may fail without setting any) comes from `origin`: a
+// host always gets a description and a source.
+void FillException(HRESULT hr, EXCEPINFO* exception, const FailureOrigin& origin);
 
 // --- argument and result slots, chosen by automation type and C++ type ---
 

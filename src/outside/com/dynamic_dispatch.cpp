@@ -10,7 +10,8 @@ bool NameMatches(std::string_view a, std::string_view b) { return EqualsIgnoreCa
 
 HRESULT InvokeDynamic(const std::function<Result<Variant>(Arguments)>& read,
                       const std::function<Status(Arguments, const Variant&)>& write, WORD flags,
-                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception) {
+                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                      const FailureOrigin& origin) {
   ClearErrorInfo();
   if (result != nullptr) VariantInit(result);
   bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
@@ -34,12 +35,12 @@ HRESULT InvokeDynamic(const std::function<Result<Variant>(Arguments)>& read,
   if (put) {
     Status status = write(args, value);
     if (status.ok()) return S_OK;
-    FillException(ReportFailure(status), exception);
+    FillException(ReportFailure(status, origin), exception, origin);
     return DISP_E_EXCEPTION;
   }
   Result<Variant> answer = read(args);
   if (!answer.ok()) {
-    FillException(ReportFailure(answer.status()), exception);
+    FillException(ReportFailure(answer.status(), origin), exception, origin);
     return DISP_E_EXCEPTION;
   }
   if (result != nullptr) *result = std::move(answer).value().Detach();

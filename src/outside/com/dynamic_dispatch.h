@@ -5,7 +5,8 @@
 // A class lists its members in a MemberList: for each name, a read (a
 // property get or a method call, taking the call's arguments) and/or a
 // write (the property's new value). DispatchObject<T> implements IUnknown
-// and IDispatch over that list.
+// and IDispatch over that list; T::kClassName, the class's name as a host
+// would see it ("ContactItem"), is the source of a failure that names none.
 #ifndef OLCONN97_OUTSIDE_COM_DYNAMIC_DISPATCH_H_
 #define OLCONN97_OUTSIDE_COM_DYNAMIC_DISPATCH_H_
 
@@ -19,6 +20,7 @@
 
 #include "base/result.h"
 #include "outside/com/com_ptr.h"
+#include "outside/com/error_info.h"
 #include "outside/com/object.h"
 #include "outside/com/variant.h"
 
@@ -86,7 +88,8 @@ const DynamicMember<T>* MemberList<T>::FindByName(std::string_view name) const {
 // Runs one call once the member is known: the shared part of Invoke.
 HRESULT InvokeDynamic(const std::function<Result<Variant>(Arguments)>& read,
                       const std::function<Status(Arguments, const Variant&)>& write, WORD flags,
-                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception);
+                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                      const FailureOrigin& origin);
 
 // A dispatch-only object. T provides `static const MemberList<T>& Members()`.
 // Base is IDispatch or a C++ base class of an object family deriving from it;
@@ -128,7 +131,8 @@ class DispatchObject : public Object<T, Base> {
         return member->write(self, args, value);
       };
     }
-    return InvokeDynamic(read, write, flags, params, result, exception);
+    return InvokeDynamic(read, write, flags, params, result, exception,
+                         {T::kClassName, member->name});
   }
 };
 

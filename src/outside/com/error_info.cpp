@@ -75,6 +75,22 @@ HRESULT ReportFailure(const Status& failure) {
   return SUCCEEDED(hr) ? E_FAIL : hr;
 }
 
+HRESULT ReportFailure(const Status& failure, const FailureOrigin& origin) {
+  HRESULT hr = failure.number();
+  if (SUCCEEDED(hr)) hr = E_FAIL;
+  std::string description = failure.description();
+  if (description.empty()) description = DefaultDescription(hr, origin.member);
+  std::string source = failure.source().empty() ? std::string(origin.class_name) : failure.source();
+  thread_error = MakeObject<ErrorInfo>(std::move(description), std::move(source));
+  return hr;
+}
+
+std::string DefaultDescription(HRESULT hr, std::string_view member) {
+  char code[32];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+  return std::string(member) + " failed (" + code + ")";
+}
+
 void ClearErrorInfo() { thread_error.reset(); }
 
 Status FailureFromHresult(HRESULT hr, const std::string& context) {
@@ -87,11 +103,7 @@ Status FailureFromHresult(HRESULT hr, const std::string& context) {
     info->GetSource(source.Receive());
   }
   std::string text = description.str();
-  if (text.empty()) {
-    char code[32];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-    text = context + " failed (" + code + ")";
-  }
+  if (text.empty()) text = DefaultDescription(hr, context);
   return Status::Failed(std::move(text), source.str()).WithNumber(hr);
 }
 

@@ -19,6 +19,7 @@ namespace olconn97::com {
 
 class StringCollection final : public DispatchObject<StringCollection> {
  public:
+  static constexpr std::string_view kClassName = "Collection";
   StringCollection() = default;
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }

@@ -19,6 +19,7 @@ class UserProperties;
 
 class ContactItem final : public StoreObject<ContactItem, Item> {
  public:
+  static constexpr std::string_view kClassName = "ContactItem";
   ContactItem(Context context, FolderRecord folder, std::string file, ContactCard card);
 
   ItemClass Class() const override { return ItemClass::kContact; }
@@ -51,6 +52,7 @@ class ContactItem final : public StoreObject<ContactItem, Item> {
 
 class DistListItem final : public StoreObject<DistListItem, Item> {
  public:
+  static constexpr std::string_view kClassName = "DistListItem";
   DistListItem(Context context, FolderRecord folder, std::string file, ContactCard card);
 
   ItemClass Class() const override { return ItemClass::kDistributionList; }
@@ -72,6 +74,7 @@ class Recipients;
 
 class MailItem final : public StoreObject<MailItem, Item> {
  public:
+  static constexpr std::string_view kClassName = "MailItem";
   MailItem(Context context, FolderRecord folder, std::string file, MailMessage message);
 
   ItemClass Class() const override { return ItemClass::kMail; }
@@ -92,6 +95,7 @@ class MailItem final : public StoreObject<MailItem, Item> {
 
 class JournalItem final : public StoreObject<JournalItem, Item> {
  public:
+  static constexpr std::string_view kClassName = "JournalItem";
   JournalItem(Context context, FolderRecord folder, std::string file, JournalEntry entry);
 
   ItemClass Class() const override { return ItemClass::kJournal; }
@@ -116,6 +120,7 @@ class JournalItem final : public StoreObject<JournalItem, Item> {
 // the file at the contact's Save.
 class UserProperties final : public StoreObject<UserProperties> {
  public:
+  static constexpr std::string_view kClassName = "UserProperties";
   explicit UserProperties(com::ComPtr<ContactItem> contact) : contact_(std::move(contact)) {}
 
   int32_t Count() const;
@@ -135,6 +140,7 @@ class UserProperties final : public StoreObject<UserProperties> {
 // One user property of a contact, live: it reads and writes the card.
 class UserPropertyItem final : public StoreObject<UserPropertyItem> {
  public:
+  static constexpr std::string_view kClassName = "UserProperty";
   UserPropertyItem(com::ComPtr<ContactItem> contact, std::string name)
       : contact_(std::move(contact)), name_(std::move(name)) {}
 
@@ -154,6 +160,7 @@ class UserPropertyItem final : public StoreObject<UserPropertyItem> {
 // The recipients of a mail or journal entry: names, numbers or addresses.
 class Recipients final : public StoreObject<Recipients> {
  public:
+  static constexpr std::string_view kClassName = "Recipients";
   explicit Recipients(std::vector<std::string>* list, com::ComPtr<IDispatch> owner)
       : list_(list), owner_(std::move(owner)) {}
 

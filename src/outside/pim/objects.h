@@ -101,6 +101,7 @@ struct Context {
 
 class Application final : public StoreObject<Application> {
  public:
+  static constexpr std::string_view kClassName = "Application";
   // Opens the store; fails (kUnavailable) when it cannot be opened.
   static Result<com::ComPtr<Application>> Create(ApplicationOptions options);
   explicit Application(std::shared_ptr<Session> session);
@@ -120,6 +121,7 @@ class Application final : public StoreObject<Application> {
 
 class NameSpace final : public StoreObject<NameSpace> {
  public:
+  static constexpr std::string_view kClassName = "NameSpace";
   explicit NameSpace(std::shared_ptr<Session> session) : session_(std::move(session)) {}
 
   Result<com::ComPtr<MAPIFolder>> GetDefaultFolder(int code);
@@ -138,6 +140,7 @@ class NameSpace final : public StoreObject<NameSpace> {
 
 class MAPIFolder final : public StoreObject<MAPIFolder> {
  public:
+  static constexpr std::string_view kClassName = "MAPIFolder";
   MAPIFolder(Context context, FolderRecord record);
 
   const std::string& Name() const { return record_.name; }
@@ -166,6 +169,7 @@ class MAPIFolder final : public StoreObject<MAPIFolder> {
 
 class Folders final : public StoreObject<Folders> {
  public:
+  static constexpr std::string_view kClassName = "Folders";
   Folders(Context context, std::vector<FolderRecord> folders, FolderRecord parent);
 
   int32_t Count() const { return static_cast<int32_t>(folders_.size()); }
@@ -185,6 +189,7 @@ class Folders final : public StoreObject<Folders> {
 
 class Items final : public StoreObject<Items> {
  public:
+  static constexpr std::string_view kClassName = "Items";
   Items(Context context, FolderRecord folder, std::vector<std::string> files);
   ~Items();
 

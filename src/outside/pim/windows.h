@@ -10,6 +10,7 @@ namespace olconn97::pim {
 
 class Inspector final : public StoreObject<Inspector> {
  public:
+  static constexpr std::string_view kClassName = "Inspector";
   explicit Inspector(com::ComPtr<Item> item) : item_(std::move(item)) {}
 
   // Shows the item and makes this the active inspector (modeless).
@@ -29,6 +30,7 @@ class Inspector final : public StoreObject<Inspector> {
 
 class Explorer final : public StoreObject<Explorer> {
  public:
+  static constexpr std::string_view kClassName = "Explorer";
   explicit Explorer(com::ComPtr<MAPIFolder> folder) : folder_(std::move(folder)) {}
 
   const com::ComPtr<MAPIFolder>& CurrentFolder() const { return folder_; }

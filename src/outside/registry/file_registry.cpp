@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
 #include "outside/registry/hive_file_io.h"
 #include "outside/registry/reg_file.h"
-#include "outside/shell/shell.h"
 
 namespace olconn97::registry {
 
@@ -22,12 +22,23 @@ std::string LockPathFor(const std::string& path) {
   return stem + ".lock";
 }
 
-std::string FaultReport(const std::string& path, const std::vector<RegFileFault>& faults) {
-  std::string text = path + ": " + faults.front().ToString();
-  if (faults.size() > 1) text += " (and " + std::to_string(faults.size() - 1) + " more)";
-  return text +
-         "; the lines that can be read are used, and the file is copied aside before "
-         "it is next written";
+// Enough lines to find the trouble without flooding a terminal.
+constexpr size_t kFaultsNamed = 10;
+
+// What the user needs to mend the file: where, which lines, and where the
+// file as it was is kept (or why it could not be).
+std::string FaultReport(const std::string& path, const std::vector<RegFileFault>& faults,
+                        const Result<std::string>& copy) {
+  std::string text = path + ": what cannot be read is skipped: ";
+  for (size_t i = 0; i < faults.size() && i < kFaultsNamed; ++i) {
+    text += (i > 0 ? "; " : "") + faults[i].ToString();
+  }
+  if (faults.size() > kFaultsNamed) {
+    text += "; and " + std::to_string(faults.size() - kFaultsNamed) + " more lines";
+  }
+  if (copy.ok()) return text + ". The file as it was is kept as " + copy.value();
+  return text + ". It could not be copied aside (" + copy.status().description() +
+         "), so it is not written over until it can be";
 }
 
 // The hive's tree from a file's bytes, and what could not be read: keys of
@@ -73,10 +84,12 @@ struct FileRegistry::HiveFile {
   FileIdentity identity;  // of the file `tree` was read from
   ScopedFd held_file;     // that file, kept open (see FileContent)
   std::shared_ptr<const RegTree> tree;
-  // The faults of the file as read, and its bytes, copied aside before the
-  // file is next replaced so that no unreadable line is lost.
+  // The faults of the file as read, its bytes, and the copy of them kept
+  // beside it (empty until one could be made): the file is never replaced
+  // before the copy exists, so that no unreadable line is lost.
   std::vector<RegFileFault> faults;
   std::string malformed_bytes;
+  std::string kept_copy;
 };
 
 // Reads the file again when it is not the one last read. Callers hold the mutex.
@@ -99,7 +112,14 @@ Status FileRegistry::HiveFile::Refresh(const Report& report) {
   } else {
     current = FileIdentity{};
   }
-  if (!found.empty() && report) report(FaultReport(path, found));
+  // The original is copied aside at once, so that the report can say where
+  // it is and an editor or another process cannot lose it first.
+  kept_copy.clear();
+  if (!found.empty()) {
+    Result<std::string> copy = KeepCopyBeside(path, bytes);
+    if (copy.ok()) kept_copy = copy.value();
+    if (report) report(FaultReport(path, found, copy));
+  }
   tree = std::move(fresh);
   identity = current;
   held_file = std::move(opened);
@@ -118,12 +138,13 @@ Status FileRegistry::HiveFile::Update(const std::function<Status(RegTree&)>& cha
   auto changed = std::make_shared<RegTree>(*tree);
   OLC_RETURN_IF_ERROR(change(*changed));
   OLC_ASSIGN_OR_RETURN(std::string text, WriteRegFile(HiveName(hive), changed->root()));
-  if (!faults.empty()) {
-    OLC_ASSIGN_OR_RETURN(std::string copy, KeepCopyBeside(path, malformed_bytes));
-    if (report) report(path + ": the file as it was is kept as " + copy);
-    faults.clear();
-    malformed_bytes.clear();
+  if (!faults.empty() && kept_copy.empty()) {
+    // Copying failed when the file was read: no write until it succeeds.
+    OLC_ASSIGN_OR_RETURN(kept_copy, KeepCopyBeside(path, malformed_bytes));
+    if (report) report(path + ": the file as it was is kept as " + kept_copy);
   }
+  faults.clear();
+  malformed_bytes.clear();
   OLC_RETURN_IF_ERROR(ReplaceFileAtomically(path, text, durable));
   tree = std::move(changed);
   Result<FileContent> written = OpenWithoutReading(path);
@@ -195,11 +216,14 @@ FileRegistry::Options DefaultFileRegistryOptions() {
   return options;
 }
 
-std::unique_ptr<Registry> OpenDefaultRegistry() {
+void ReportOnStderr(std::string_view message) {
+  std::string line = "olconn97 settings: " + std::string(message) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+std::unique_ptr<Registry> OpenDefaultRegistry(FileRegistry::Report report) {
   FileRegistry::Options options = DefaultFileRegistryOptions();
-  options.report = [](std::string_view message) {
-    shell::PosixShell().DebugOutput("olconn97 settings: " + std::string(message));
-  };
+  options.report = std::move(report);
   return std::make_unique<FileRegistry>(std::move(options));
 }
 

@@ -12,6 +12,10 @@
 // replaces the file atomically (temporary file, fsync, rename), so two
 // processes never lose each other's writes and a crash never leaves a torn
 // file.
+//
+// A file with lines that cannot be read is read as far as it is valid,
+// copied aside as it is ("<hive>.malformed", see KeepCopyBeside) and
+// reported, once for each version of the file.
 #ifndef OLCONN97_OUTSIDE_REGISTRY_FILE_REGISTRY_H_
 #define OLCONN97_OUTSIDE_REGISTRY_FILE_REGISTRY_H_
 
@@ -26,13 +30,18 @@ namespace olconn97::registry {
 
 class FileRegistry : public Registry {
  public:
+  // Called, under the store's lock, with a message naming a hive file, its
+  // lines that cannot be read and where the file as it was is kept: once
+  // per version of the file. It must not reach the store again.
+  using Report = std::function<void(std::string_view message)>;
+
   struct Options {
     std::string current_user_file;   // HKEY_CURRENT_USER
     std::string local_machine_file;  // HKEY_LOCAL_MACHINE
     // fsync the file and its folder on every write (off only for speed in tests).
     bool durable = true;
-    // Where a malformed file is reported (once per file version).
-    std::function<void(std::string_view message)> report;
+    // Where a malformed file is reported.
+    Report report;
   };
 
   explicit FileRegistry(Options options);
@@ -54,8 +63,12 @@ class FileRegistry : public Registry {
 // The file paths the environment asks for (see above).
 FileRegistry::Options DefaultFileRegistryOptions();
 
-// A FileRegistry on the default paths, reporting to the debugger output.
-std::unique_ptr<Registry> OpenDefaultRegistry();
+// Prints the report as one line on stderr, where the user of a command
+// sees it and a desktop session's journal keeps it.
+void ReportOnStderr(std::string_view message);
+
+// A FileRegistry on the default paths.
+std::unique_ptr<Registry> OpenDefaultRegistry(FileRegistry::Report report = ReportOnStderr);
 
 }  // namespace olconn97::registry
 

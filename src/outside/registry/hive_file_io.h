@@ -72,7 +72,8 @@ Status MakeParentFolders(const std::string& path, mode_t mode);
 Status ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool durable);
 
 // Writes `bytes` to the first free name of "<path>.malformed",
-// "<path>.malformed.1", ... and returns the name used.
+// "<path>.malformed.1", ... and returns the name used; a copy that holds
+// exactly these bytes already is used instead of a new one.
 Result<std::string> KeepCopyBeside(const std::string& path, std::string_view bytes);
 
 // Whether this process could replace the file at `path` (creating its

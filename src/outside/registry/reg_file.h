@@ -4,9 +4,11 @@
 //
 // Reading accepts what regedit writes (UTF-16 LE with a byte-order mark, or
 // UTF-8; "REGEDIT4" files in the ANSI code page; hex data continued over
-// several lines; deletion entries "[-KEY]" and "name"=-). Writing produces
-// UTF-8 without byte-order mark, CR LF line ends, REG_SZ as quoted strings
-// and REG_DWORD as dword:, the other types as regedit's hex forms.
+// several lines, two digits a byte; deletion entries "[-KEY]" and
+// "name"=-), and UTF-16 BE with its byte-order mark, as other editors may
+// save a file. Writing produces UTF-8 without byte-order mark, CR LF line
+// ends, REG_SZ as quoted strings and REG_DWORD as dword:, the other types
+// as regedit's hex forms.
 #ifndef OLCONN97_OUTSIDE_REGISTRY_REG_FILE_H_
 #define OLCONN97_OUTSIDE_REGISTRY_REG_FILE_H_
 

@@ -103,18 +103,23 @@ bool ParseHexNumber(std::string_view text, size_t max_digits, uint64_t& number) 
   return true;
 }
 
-bool ParseHexBytes(std::string_view text, std::string& bytes) {
+// Regedit writes every byte as two digits: a piece of another length is a
+// line cut short or mangled, and its value is not to be guessed.
+Status ParseHexBytes(std::string_view text, std::string& bytes) {
   bytes.clear();
-  if (TrimSpace(text).empty()) return true;
+  if (TrimSpace(text).empty()) return Status::Ok();
   std::vector<std::string_view> pieces = Split(text, ',');
   for (size_t i = 0; i < pieces.size(); ++i) {
     std::string_view piece = TrimSpace(pieces[i]);
     if (piece.empty() && i + 1 == pieces.size()) break;  // a trailing comma
     uint64_t byte = 0;
-    if (!ParseHexNumber(piece, 2, byte)) return false;
+    if (piece.size() != 2 || !ParseHexNumber(piece, 2, byte)) {
+      return Status::Corrupt("hex data whose byte " + std::to_string(i + 1) + " is \"" +
+                             std::string(piece.substr(0, 8)) + "\", not two hex digits");
+    }
     bytes += static_cast<char>(byte);
   }
-  return true;
+  return Status::Ok();
 }
 
 // The text data of hex(1), hex(2) and hex(7) as the store keeps it: UTF-8,
@@ -137,8 +142,8 @@ class Reader {
   }
   void ReadKeyLine(const LogicalLine& line);
   void ReadValueLine(const LogicalLine& line);
-  bool ReadData(std::string_view data, RegValue& value);
-  bool ReadHexData(std::string_view data, RegValue& value);
+  Status ReadData(std::string_view data, RegValue& value);
+  Status ReadHexData(std::string_view data, RegValue& value);
 
   RegFileContent& content_;
   bool unicode_ = true;
@@ -213,56 +218,64 @@ void Reader::ReadValueLine(const LogicalLine& line) {
   entry.line = line.number;
   if (rest == "-") {
     entry.kind = RegFileEntry::Kind::kDeleteValue;
-  } else if (ReadData(rest, entry.value)) {
+  } else if (Status read = ReadData(rest, entry.value); read.ok()) {
     entry.kind = RegFileEntry::Kind::kValue;
   } else {
-    return Fault(line.number, "value data that cannot be read: " + std::string(rest.substr(0, 40)));
+    return Fault(line.number, read.description());
   }
   content_.entries.push_back(std::move(entry));
 }
 
-bool Reader::ReadData(std::string_view data, RegValue& value) {
+Status Unreadable(std::string_view data) {
+  return Status::Corrupt("value data that cannot be read: " + std::string(data.substr(0, 40)));
+}
+
+Status Reader::ReadData(std::string_view data, RegValue& value) {
   if (data.starts_with('"')) {
     size_t at = 0;
     value.type = ValueType::kSz;
-    return ReadQuoted(data, at, value.data) && TrimSpace(data.substr(at)).empty();
+    bool read = ReadQuoted(data, at, value.data) && TrimSpace(data.substr(at)).empty();
+    return read ? Status::Ok() : Unreadable(data);
   }
   if (data.size() >= 6 && EqualsIgnoreCase(data.substr(0, 6), "dword:")) {
     uint64_t number = 0;
-    if (!ParseHexNumber(TrimSpace(data.substr(6)), 8, number)) return false;
+    if (!ParseHexNumber(TrimSpace(data.substr(6)), 8, number)) return Unreadable(data);
     value = RegValue::Dword(static_cast<uint32_t>(number));
-    return true;
+    return Status::Ok();
   }
   return ReadHexData(data, value);
 }
 
-bool Reader::ReadHexData(std::string_view data, RegValue& value) {
-  if (data.size() < 4 || !EqualsIgnoreCase(data.substr(0, 3), "hex")) return false;
+Status Reader::ReadHexData(std::string_view data, RegValue& value) {
+  std::string_view whole = data;
+  if (data.size() < 4 || !EqualsIgnoreCase(data.substr(0, 3), "hex")) return Unreadable(whole);
   data.remove_prefix(3);
   uint64_t type = static_cast<uint64_t>(ValueType::kBinary);
   if (data.starts_with('(')) {
     size_t close = data.find(')');
     if (close == std::string_view::npos || !ParseHexNumber(data.substr(1, close - 1), 8, type)) {
-      return false;
+      return Unreadable(whole);
     }
     data.remove_prefix(close + 1);
   }
-  if (!data.starts_with(':')) return false;
+  if (!data.starts_with(':')) return Unreadable(whole);
   std::string bytes;
-  if (!ParseHexBytes(data.substr(1), bytes)) return false;
+  OLC_RETURN_IF_ERROR(ParseHexBytes(data.substr(1), bytes));
   value.type = static_cast<ValueType>(type);
   switch (value.type) {
     case ValueType::kSz:
     case ValueType::kExpandSz:
     case ValueType::kMultiSz:
-      if (unicode_ && bytes.size() % 2 != 0) return false;
+      if (unicode_ && bytes.size() % 2 != 0) {
+        return Status::Corrupt("UTF-16 text data with an odd number of bytes");
+      }
       value.data = TextFromHexData(bytes, unicode_);
       break;
     default:
       value.data = std::move(bytes);
       break;
   }
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "outside/com/automation_object.h"
+#include "outside/com/string_collection.h"
 #include "outside/com/variant.h"
 
 namespace olconn97::com {
@@ -32,6 +33,7 @@ class FakeProperty {
     return int16_t{8200};
   }
   Result<Variant> ExecuteCommand(std::string_view command, const VARIANT& parameter) {
+    if (command == "mute") return Status::Failed("");  // says neither what nor where
     last_command_ = std::string(command);
     last_parameter_ = Variant::CopyOf(parameter);
     return Variant::Bool(true);
@@ -50,7 +52,7 @@ class FakeContact {
   explicit FakeContact(std::string id = {}) : id_(std::move(id)) {}
   int32_t CategorieId() { return -1; }
   int32_t AssistantId() { return -1; }
-  Result<int32_t> employeeId() { return Status::Failed("no item", "cContact"); }
+  Result<int32_t> employeeId() { return Status::Failed("no item"); }  // no source
 #define OLC_TEXT_(name) \
   std::string name() { return {}; }
   OLC_TEXT_(Department)
@@ -265,6 +267,54 @@ TEST(DispatchTest, FailuresCarryDescriptionAndSourceBothWays) {
   // A later success does not leave a stale description behind.
   ASSERT_EQ(property->put_Key(Bstr("fine").get()), S_OK);
   EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
+}
+
+// What a host reads from EXCEPINFO, the strings freed.
+struct HostError {
+  std::string description;
+  std::string source;
+  SCODE scode;
+};
+HostError Take(EXCEPINFO& exception) {
+  HostError error{Text(exception.bstrDescription), Text(exception.bstrSource), exception.scode};
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  return error;
+}
+
+TEST(DispatchTest, AFailureThatSaysNeitherWhereNorWhatNamesTheClassAndTheMember) {
+  auto contact = MakeAutomationObject<Contact, FakeContact>();
+  Call by_name = Invoke(contact.get(), "employeeId", DISPATCH_PROPERTYGET, {});
+  ASSERT_EQ(by_name.hr, DISP_E_EXCEPTION);
+  HostError error = Take(by_name.exception);
+  EXPECT_EQ(error.description, "no item");
+  EXPECT_EQ(error.source, "cContact");
+  // Through the vtable the error information says the same.
+  LONG id = 0;
+  EXPECT_EQ(contact->get_employeeId(&id), E_FAIL);
+  IErrorInfo* info = nullptr;
+  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  Bstr source;
+  info->GetSource(source.Receive());
+  info->Release();
+  EXPECT_EQ(source.view(), "cContact");
+
+  auto property = MakeAutomationObject<ActionProperty, FakeProperty>();
+  Call mute = Invoke(property.get(), "ExecuteCommand", DISPATCH_METHOD,
+                     {Variant::String("mute"), Variant()});
+  ASSERT_EQ(mute.hr, DISP_E_EXCEPTION);
+  error = Take(mute.exception);
+  EXPECT_EQ(error.description, "ExecuteCommand failed (0x80004005)");
+  EXPECT_EQ(error.source, "cActionProperty");
+
+  // Objects answering by name only say their class too.
+  ComPtr<StringCollection> list = MakeObject<StringCollection>();
+  Call out_of_range = Invoke(list.get(), "Item", DISPATCH_PROPERTYGET, {Variant::I4(3)});
+  ASSERT_EQ(out_of_range.hr, DISP_E_EXCEPTION);
+  error = Take(out_of_range.exception);
+  EXPECT_EQ(error.description, "Array index out of bounds");
+  EXPECT_EQ(error.source, "Collection");
+  EXPECT_EQ(error.scode, DISP_E_BADINDEX);
 }
 
 TEST(DispatchTest, InOutObjectArgumentIsWrittenBackToTheCallersVariable) {

@@ -146,10 +146,11 @@ TEST_F(FileRegistryTest, AFailedChangeStoresNothing) {
   EXPECT_EQ(ReadFile(user_file()), before);
 }
 
-TEST_F(FileRegistryTest, AMalformedFileIsReportedOnceReadAsFarAsValidAndKeptBeforeAWrite) {
+TEST_F(FileRegistryTest, AMalformedFileIsReportedOnceWithItsLinesAndWhereTheOriginalIsKept) {
   std::string bad =
       "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n"
-      "\"good\"=\"1\"\r\n\"broken=\"2\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n\"m\"=\"3\"\r\n";
+      "\"good\"=\"1\"\r\n\"broken=\"2\r\n\"cut\"=hex:01,0\r\n"
+      "[HKEY_LOCAL_MACHINE\\Software]\r\n\"m\"=\"3\"\r\n";
   mkdir(temp_.Child("config").c_str(), 0755);
   mkdir(temp_.Child("config/olconn97").c_str(), 0755);
   WriteFile(user_file(), bad);
@@ -157,19 +158,49 @@ TEST_F(FileRegistryTest, AMalformedFileIsReportedOnceReadAsFarAsValidAndKeptBefo
   EXPECT_EQ(Read(*registry, "Software", "good"), "1");
   EXPECT_EQ(Read(*registry, "Software", "good"), "1");
   ASSERT_EQ(reports_.size(), 1u);
-  EXPECT_NE(reports_[0].find("line 5"), std::string::npos) << reports_[0];
+  const std::string copy = user_file() + ".malformed";
+  for (const std::string& part : {user_file() + ": ", std::string("line 5: "),
+                                  std::string("line 6: "), std::string("line 7: "), copy}) {
+    EXPECT_NE(reports_[0].find(part), std::string::npos) << part << " in " << reports_[0];
+  }
+  // Kept as soon as it was read; another reader of the same file keeps no second copy.
+  EXPECT_EQ(ReadFile(copy), bad);
+  EXPECT_EQ(Read(*Open(), "Software", "good"), "1");
+  EXPECT_EQ(reports_.size(), 2u);
+  struct stat info {};
+  EXPECT_NE(stat((copy + ".1").c_str(), &info), 0);
 
   ASSERT_TRUE(
       SetValue(*registry, Hive::kCurrentUser, "Software", "new", RegValue::String("4")).ok());
-  EXPECT_EQ(ReadFile(user_file() + ".malformed"), bad);
+  EXPECT_EQ(ReadFile(copy), bad);
   EXPECT_EQ(Read(*Open(), "Software", "good"), "1");
   EXPECT_EQ(Read(*Open(), "Software", "new"), "4");
   // The rewritten file is sound: no further report, no further copy.
   ASSERT_TRUE(
       SetValue(*registry, Hive::kCurrentUser, "Software", "new", RegValue::String("5")).ok());
-  EXPECT_EQ(reports_.size(), 2u);  // the fault, and where the copy went
-  struct stat info {};
-  EXPECT_NE(stat((user_file() + ".malformed.1").c_str(), &info), 0);
+  EXPECT_EQ(reports_.size(), 2u);
+  EXPECT_NE(stat((copy + ".1").c_str(), &info), 0);
+
+  // A new faulty version is a new report, and a new copy beside the first.
+  std::string worse = bad + "\"x\"=dword:zz\r\n";
+  WriteFile(user_file(), worse);
+  EXPECT_EQ(Read(*registry, "Software", "good"), "1");
+  ASSERT_EQ(reports_.size(), 3u);
+  EXPECT_NE(reports_[2].find(copy + ".1"), std::string::npos) << reports_[2];
+  EXPECT_EQ(ReadFile(copy + ".1"), worse);
+}
+
+TEST_F(FileRegistryTest, AReportNamesTheFirstBadLinesAndCountsTheRest) {
+  std::string text = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\Software]\r\n";
+  for (int i = 0; i < 12; ++i) text += "junk\r\n";  // lines 3 to 14
+  mkdir(temp_.Child("config").c_str(), 0755);
+  mkdir(temp_.Child("config/olconn97").c_str(), 0755);
+  WriteFile(user_file(), text);
+  EXPECT_TRUE(KeyExists(*Open(), Hive::kCurrentUser, "Software"));
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find("line 12: "), std::string::npos) << reports_[0];
+  EXPECT_EQ(reports_[0].find("line 13: "), std::string::npos) << reports_[0];
+  EXPECT_NE(reports_[0].find("and 2 more lines"), std::string::npos) << reports_[0];
 }
 
 TEST_F(FileRegistryTest, KeepsTheModeOfTheFileItReplaces) {

@@ -95,6 +95,28 @@ TEST(RegFileTest, ReadsARegeditExportInUtf16) {
   EXPECT_NE(Read(bytes, Hive::kLocalMachine).Find("Software\\Other"), nullptr);
 }
 
+// Byte-swapped UTF-16, as a big-endian editor saves it.
+std::string Utf16Be(std::string_view text) {
+  std::string bytes = Utf8ToUtf16Le(text);
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
+  return bytes;
+}
+
+TEST(RegFileTest, ReadsUtf16BigEndianWithItsByteOrderMark) {
+  std::string text =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Norvale]\r\n"
+      "\"Name\"=\"Zoë 😀\"\r\n"
+      "\"Path\"=hex(2):25,00,54,00,4d,00,50,00,25,00,00,00\r\n";
+  RegFileContent content;
+  RegTree tree = Read("\xFE\xFF" + Utf16Be(text), Hive::kCurrentUser, &content);
+  EXPECT_TRUE(content.faults.empty());
+  ASSERT_NE(Value(tree, "Software\\Norvale", "Name"), nullptr);
+  EXPECT_EQ(Value(tree, "Software\\Norvale", "Name")->data, "Zoë 😀");
+  // Hex data stays little-endian whatever the file's own byte order.
+  EXPECT_EQ(*Value(tree, "Software\\Norvale", "Path"), RegValue::ExpandString("%TMP%"));
+}
+
 TEST(RegFileTest, ReadsRegedit4InTheAnsiCodePage) {
   RegTree tree = Read(
       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"Name\"=\"Caf\xE9 \x80\"\r\n"
@@ -118,11 +140,17 @@ TEST(RegFileTest, SkipsWhatCannotBeReadAndSaysWhere) {
       "[HKEY_NOWHERE\\X]\n"                     // 9
       "[HKEY_CURRENT_USER\\Software\\C]\n"      // 10
       "\"after\"=hex:0g\n"                      // 11
-      "\"kept\"=hex:01,02\n",                   // 12
+      "\"kept\"=hex:01,02\n"                    // 12
+      "\"cut\"=hex:01,02,0\n"                   // 13: the last byte cut in half
+      "\"wide\"=hex:01,002\n",                  // 14
       Hive::kCurrentUser, &content);
   std::vector<int> lines;
   for (const RegFileFault& fault : content.faults) lines.push_back(fault.line);
-  EXPECT_EQ(lines, (std::vector<int>{2, 5, 6, 7, 9, 11}));
+  EXPECT_EQ(lines, (std::vector<int>{2, 5, 6, 7, 9, 11, 13, 14}));
+  EXPECT_NE(content.faults[6].message.find("byte 3 is \"0\""), std::string::npos)
+      << content.faults[6].message;
+  EXPECT_EQ(Value(tree, "Software\\C", "cut"), nullptr);
+  EXPECT_EQ(Value(tree, "Software\\C", "wide"), nullptr);
   EXPECT_NE(Value(tree, "Software\\A", "good"), nullptr);
   EXPECT_EQ(tree.Find("Software\\B"), nullptr);
   EXPECT_EQ(Value(tree, "Software\\C", "kept")->data, "\x01\x02");
@@ -154,8 +182,6 @@ TEST(RegTextTest, ConvertsBetweenUtf8AndUtf16) {
   EXPECT_EQ(Utf16LeToUtf8(std::string("\x00\xD8\x41\x00", 4)),
             "\xEF\xBF\xBD"
             "A");  // lone surrogate
-  EXPECT_FALSE(IsValidUtf8("\xC3"));
-  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));  // overlong
   EXPECT_EQ(DecodeRegFileBytes("\xEF\xBB\xBFx"), "x");
 }
 
