@@ -59,7 +59,8 @@ class cDataConnector {
 
   void Class_Initialize();
   void Class_Terminate();
-  // Steps 1 to 23 of the start-up; the failure that ended them, if any.
+  // The start-up, from the log window to the default action list; the
+  // failure that ended it, if any.
   Status StartUp();
 };
 

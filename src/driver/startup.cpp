@@ -30,7 +30,7 @@ namespace {
 constexpr int kHourglass = 11;
 constexpr int kDefaultPointer = 0;
 
-// Step 12: the top folder of the store that holds the default Inbox. A
+// The top folder of the store that holds the default Inbox. A
 // step that fails is skipped; a parent without a readable name (the name
 // space above the top folder) or named "Outlook" ends the walk.
 com::ComPtr<pim::MAPIFolder> FindRootFolder(pim::NameSpace& ns) {
@@ -44,7 +44,8 @@ com::ComPtr<pim::MAPIFolder> FindRootFolder(pim::NameSpace& ns) {
   return root;
 }
 
-// Step 17, the cache part, unless "autodetect" is "1".
+// Opens the cache and refreshes it, or builds it on a first launch, unless
+// "autodetect" is "1".
 Status OpenOrCreateCache() {
   SharedState& shared = Shared();
   std::string autodetect = RegReadString(Hive::kCurrentUser, kPopupKey, "autodetect");
