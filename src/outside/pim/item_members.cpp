@@ -74,19 +74,20 @@ std::vector<DynamicMember<T>> CommonMembers(std::string message_class) {
   };
 }
 
-// The text properties of a contact card, by name.
-std::vector<std::string> CardPropertyNames() {
-  std::vector<std::string> names = {
-      "FirstName",     "LastName",      "FullName",     "LastNameAndFirstName",
-      "CompanyName",   "Department",    "Categories",   "BillingInformation",
-      "Email1Address", "Email2Address", "Email3Address"};
-  for (PhoneKind kind : kAllPhoneKinds) names.emplace_back(PhonePropertyName(kind));
-  return names;
+// A read-write text member over the text `field` gives of an item.
+template <typename T, typename Field>
+DynamicMember<T> TextMember(std::string name, Field field) {
+  return {std::move(name),
+          [field](T& self, Arguments) -> Result<Variant> { return Variant::String(field(self)); },
+          [field](T& self, Arguments, const Variant& value) -> Status {
+            OLC_ASSIGN_OR_RETURN(field(self), value.ToString());
+            return Status::Ok();
+          }};
 }
 
 template <typename T>
 void AddCardProperties(std::vector<DynamicMember<T>>* members) {
-  for (const std::string& name : CardPropertyNames()) {
+  for (const std::string& name : ContactCardPropertyNames()) {
     members->push_back({name,
                         [name](T& self, Arguments) -> Result<Variant> {
                           return com::Text(self.CardProperty(name));
@@ -133,22 +134,10 @@ const com::MemberList<MailItem>& MailItem::Members() {
     list.push_back({"Recipients", [](Self& self, Arguments) -> Result<Variant> {
                       return com::ObjectValue(self.GetRecipients());
                     }});
-    list.push_back({"Subject",
-                    [](Self& self, Arguments) -> Result<Variant> {
-                      return Variant::String(self.message().subject);
-                    },
-                    [](Self& self, Arguments, const Variant& value) -> Status {
-                      OLC_ASSIGN_OR_RETURN(self.message().subject, value.ToString());
-                      return Status::Ok();
-                    }});
-    list.push_back({"Body",
-                    [](Self& self, Arguments) -> Result<Variant> {
-                      return Variant::String(self.message().body);
-                    },
-                    [](Self& self, Arguments, const Variant& value) -> Status {
-                      OLC_ASSIGN_OR_RETURN(self.message().body, value.ToString());
-                      return Status::Ok();
-                    }});
+    list.push_back(TextMember<Self>(
+        "Subject", [](Self& self) -> std::string& { return self.message().subject; }));
+    list.push_back(
+        TextMember<Self>("Body", [](Self& self) -> std::string& { return self.message().body; }));
     list.push_back(
         {"Send", [](Self& self, Arguments) -> Result<Variant> { return NoValue(self.Send()); }});
     return list;
@@ -163,22 +152,10 @@ const com::MemberList<JournalItem>& JournalItem::Members() {
     list.push_back({"Recipients", [](Self& self, Arguments) -> Result<Variant> {
                       return com::ObjectValue(self.GetRecipients());
                     }});
-    list.push_back({"Subject",
-                    [](Self& self, Arguments) -> Result<Variant> {
-                      return Variant::String(self.entry().subject);
-                    },
-                    [](Self& self, Arguments, const Variant& value) -> Status {
-                      OLC_ASSIGN_OR_RETURN(self.entry().subject, value.ToString());
-                      return Status::Ok();
-                    }});
-    list.push_back({"Body",
-                    [](Self& self, Arguments) -> Result<Variant> {
-                      return Variant::String(self.entry().body);
-                    },
-                    [](Self& self, Arguments, const Variant& value) -> Status {
-                      OLC_ASSIGN_OR_RETURN(self.entry().body, value.ToString());
-                      return Status::Ok();
-                    }});
+    list.push_back(TextMember<Self>(
+        "Subject", [](Self& self) -> std::string& { return self.entry().subject; }));
+    list.push_back(
+        TextMember<Self>("Body", [](Self& self) -> std::string& { return self.entry().body; }));
     list.push_back({"Start",
                     [](Self& self, Arguments) -> Result<Variant> {
                       if (!self.entry().start) return Variant();

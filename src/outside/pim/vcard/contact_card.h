@@ -78,6 +78,10 @@ inline constexpr int kEmailSlots = 3;
 // ExtraPhoneNumbers() lists at most this many; the others stay in the file.
 inline constexpr size_t kMaxListedExtraPhoneNumbers = 100;
 
+// The text properties GetProperty and SetProperty know for every card (the
+// fields, the three e-mail addresses, the phone properties), in that order.
+std::vector<std::string> ContactCardPropertyNames();
+
 class ContactCard {
  public:
   // The first card of a file. Fails (kCorrupt) when the file holds no card,

@@ -58,8 +58,9 @@ struct ContactCardAccess {
 // An e-mail slot name ("Email2") as a slot number 0 to 2, or kNoPin.
 int EmailSlotFromName(std::string_view name);
 
-// The field an Outlook property name (any case) stands for.
+// The field an Outlook property name (any case) stands for, and back.
 bool FindContactField(std::string_view name, ContactField* field);
+std::string_view ContactFieldName(ContactField field);
 
 }  // namespace olconn97::pim
 

@@ -268,6 +268,8 @@ Status ContactCard::SetField(ContactField field, std::string_view value) {
   return row.set(*this, value);
 }
 
+std::string_view ContactFieldName(ContactField field) { return RowOf(field).name; }
+
 bool FindContactField(std::string_view name, ContactField* field) {
   for (const FieldRow& row : kFields) {
     if (EqualsIgnoreCase(name, row.name)) {

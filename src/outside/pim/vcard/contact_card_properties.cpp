@@ -49,6 +49,20 @@ Resolved Resolve(std::string_view name) {
   return resolved;
 }
 
+}  // namespace
+
+std::vector<std::string> ContactCardPropertyNames() {
+  std::vector<std::string> names;
+  for (int i = 0; i <= static_cast<int>(ContactField::kBillingInformation); ++i) {
+    names.emplace_back(ContactFieldName(static_cast<ContactField>(i)));
+  }
+  names.insert(names.end(), kEmailProperties.begin(), kEmailProperties.end());
+  for (PhoneKind kind : kAllPhoneKinds) names.emplace_back(PhonePropertyName(kind));
+  return names;
+}
+
+namespace {
+
 Status UnknownProperty(std::string_view name) {
   return Status::NotFound("The contact item has no property " + std::string(name));
 }
