@@ -17,6 +17,16 @@ char ToLowerAscii(char c);
 std::string ToLowerAscii(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
+// '0' to '9' only, whatever the locale.
+constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+// The value of a hexadecimal digit of either case, or -1.
+constexpr int HexDigitValue(char c) {
+  if (IsAsciiDigit(c)) return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // Splits at every occurrence of the separator; an empty text gives one empty piece.
 std::vector<std::string_view> Split(std::string_view text, char separator);
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/strings.h"
 #include "outside/jet/text_fold.h"
 
 namespace olconn97 {
@@ -25,7 +26,7 @@ constexpr CacheIndex kIndexes[] = {
 std::string PhoneDigits(std::string_view number) {
   std::string digits;
   for (char c : number) {
-    if (c >= '0' && c <= '9') digits += c;
+    if (IsAsciiDigit(c)) digits += c;
   }
   return digits;
 }

@@ -12,11 +12,7 @@
 
 namespace olconn97 {
 
-namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-}  // namespace
+namespace {}  // namespace
 
 Result<jet::Database*> OpenEmployeeDirectory() {
   SharedState& shared = Shared();
@@ -34,7 +30,7 @@ jet::Value EmployeeNumberValue(std::string_view text) {
   size_t digits = 0;
   bool point = false;
   for (; end < text.size(); ++end) {
-    if (IsDigit(text[end])) {
+    if (IsAsciiDigit(text[end])) {
       ++digits;
     } else if (text[end] == '.' && !point) {
       point = true;

@@ -9,8 +9,7 @@ bool IsWordStart(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
          static_cast<unsigned char>(c) >= 0x80;
 }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsWordPart(char c) { return IsWordStart(c) || IsDigit(c); }
+bool IsWordPart(char c) { return IsWordStart(c) || IsAsciiDigit(c); }
 
 std::string At(size_t pos) { return " at character " + std::to_string(pos + 1); }
 
@@ -34,7 +33,7 @@ class Lexer {
     if (c == '"' || c == '\'') return Quoted(c, JetToken::Kind::kText);
     if (c == '[') return Bracketed();
     if (IsWordStart(c)) return Word();
-    if (IsDigit(c) || (c == '.' && pos_ + 1 < text_.size() && IsDigit(text_[pos_ + 1]))) {
+    if (IsAsciiDigit(c) || (c == '.' && pos_ + 1 < text_.size() && IsAsciiDigit(text_[pos_ + 1]))) {
       return Number();
     }
     if (c == '?') return Add(JetToken::Kind::kPlaceholder, "?", 1);
@@ -83,7 +82,7 @@ class Lexer {
   Status Number() {
     size_t end = pos_;
     auto digits = [&] {
-      while (end < text_.size() && IsDigit(text_[end])) ++end;
+      while (end < text_.size() && IsAsciiDigit(text_[end])) ++end;
     };
     digits();
     if (end < text_.size() && text_[end] == '.') {
@@ -93,7 +92,7 @@ class Lexer {
     if (end < text_.size() && (text_[end] == 'e' || text_[end] == 'E')) {
       size_t exponent = end + 1;
       if (exponent < text_.size() && (text_[exponent] == '+' || text_[exponent] == '-')) ++exponent;
-      if (exponent < text_.size() && IsDigit(text_[exponent])) {
+      if (exponent < text_.size() && IsAsciiDigit(text_[exponent])) {
         end = exponent;
         digits();
       }

@@ -12,20 +12,13 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::string HexEscape(unsigned char c) { return {'=', kHexDigits[c >> 4], kHexDigits[c & 0x0F]}; }
 
 // The byte of "=XX" at `pos`, or -1 when there is no valid escape there.
 int EscapedByte(std::string_view text, size_t pos) {
   if (pos + 2 >= text.size()) return -1;
-  int high = HexValue(text[pos + 1]);
-  int low = HexValue(text[pos + 2]);
+  int high = HexDigitValue(text[pos + 1]);
+  int low = HexDigitValue(text[pos + 2]);
   return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 

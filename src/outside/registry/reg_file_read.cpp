@@ -85,18 +85,11 @@ bool ReadQuoted(std::string_view line, size_t& at, std::string& out) {
   return false;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool ParseHexNumber(std::string_view text, size_t max_digits, uint64_t& number) {
   if (text.empty() || text.size() > max_digits) return false;
   number = 0;
   for (char c : text) {
-    int digit = HexDigit(c);
+    int digit = HexDigitValue(c);
     if (digit < 0) return false;
     number = number * 16 + static_cast<uint64_t>(digit);
   }

@@ -17,13 +17,6 @@ std::string_view TrimSpace(std::string_view text) {
   return text.substr(begin, end - begin + 1);
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // The escape at text[*i] (just after the backslash), advancing *i past it.
 std::optional<char> Unescape(std::string_view text, size_t* i) {
   static constexpr std::string_view kFrom = "ntr\"\\abfv?'";
@@ -39,8 +32,8 @@ std::optional<char> Unescape(std::string_view text, size_t* i) {
     return static_cast<char>(value);
   }
   if (c != 'x') return std::nullopt;
-  for (; *i < text.size() && HexDigit(text[*i]) >= 0; ++digits)
-    value = (value * 16 + HexDigit(text[(*i)++])) & 0xFF;
+  for (; *i < text.size() && HexDigitValue(text[*i]) >= 0; ++digits)
+    value = (value * 16 + HexDigitValue(text[(*i)++])) & 0xFF;
   if (digits == 0) return std::nullopt;
   return static_cast<char>(value);
 }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/strings.h"
 #include "outside/ui/control.h"
 #include "outside/ui/window_model.h"
 
@@ -9,8 +10,6 @@ namespace olconn97::textres {
 namespace {
 
 constexpr size_t kCodeLength = 7;  // "#" + five digits + "#"
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // No value when the text does not begin with a message code.
 std::optional<std::string> Localized(const TextSource& source, std::string_view text) {
@@ -32,7 +31,7 @@ std::optional<MessageCode> SplitMessageCode(std::string_view text) {
   if (text.size() < kCodeLength || text[0] != '#' || text[kCodeLength - 1] != '#')
     return std::nullopt;
   for (size_t i = 1; i + 1 < kCodeLength; ++i)
-    if (!IsDigit(text[i])) return std::nullopt;
+    if (!IsAsciiDigit(text[i])) return std::nullopt;
   return MessageCode{text.substr(0, kCodeLength), text.substr(kCodeLength)};
 }
 

@@ -15,13 +15,6 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // Length of the well-formed UTF-8 sequence at s[i], 0 when there is none.
 size_t Utf8SequenceLength(std::string_view s, size_t i) {
   auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
@@ -145,9 +138,10 @@ std::string DecodeVCardQuotedPrintable(std::string_view encoded) {
   std::string out;
   out.reserve(encoded.size());
   for (size_t i = 0; i < encoded.size(); ++i) {
-    if (encoded[i] == '=' && i + 2 < encoded.size() && HexValue(encoded[i + 1]) >= 0 &&
-        HexValue(encoded[i + 2]) >= 0) {
-      out.push_back(static_cast<char>(HexValue(encoded[i + 1]) * 16 + HexValue(encoded[i + 2])));
+    if (encoded[i] == '=' && i + 2 < encoded.size() && HexDigitValue(encoded[i + 1]) >= 0 &&
+        HexDigitValue(encoded[i + 2]) >= 0) {
+      out.push_back(
+          static_cast<char>(HexDigitValue(encoded[i + 1]) * 16 + HexDigitValue(encoded[i + 2])));
       i += 2;
     } else if (encoded[i] == '=' && i + 1 == encoded.size()) {
       // A soft break at the very end of the value: nothing follows it.
