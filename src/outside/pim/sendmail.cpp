@@ -18,34 +18,15 @@
 
 extern char** environ;
 
+#include "outside/shell/file_io.h"
+
 namespace olconn97::pim {
 namespace {
 
 // How much of the program's output a failure keeps.
 constexpr size_t kOutputTail = 400;
 
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd = -1) : fd_(fd) {}
-  ~ScopedFd() { Reset(); }
-  ScopedFd(ScopedFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  ScopedFd& operator=(ScopedFd&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  void Reset() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
+using shell::ScopedFd;
 
 class SpawnActions {
  public:

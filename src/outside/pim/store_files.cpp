@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "base/strings.h"
+#include "outside/shell/file_io.h"
 
 namespace olconn97::pim {
 
@@ -128,36 +129,7 @@ Result<std::string> ReadItemFile(const std::string& path) {
 }
 
 Status WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  static std::atomic<unsigned> counter{0};
-  size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-  std::string temporary = folder + "/." + path.substr(slash + 1) + ".tmp-" +
-                          std::to_string(getpid()) + "-" + std::to_string(counter++);
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return Status::FromErrno(errno, "cannot write " + path);
-  size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<size_t>(n);
-  }
-  int saved = errno;
-  ok = ok && fsync(fd) == 0;
-  if (!ok) saved = errno;
-  close(fd);
-  if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) {
-    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-      fsync(dir);
-      close(dir);
-    }
-    return Status::Ok();
-  }
-  if (ok) saved = errno;
-  unlink(temporary.c_str());
-  return Status::FromErrno(saved, "cannot write " + path);
+  return shell::ReplaceFileAtomically(path, bytes, /*durable=*/true);
 }
 
 Result<FolderMarker> ReadFolderMarker(const std::string& folder_path) {

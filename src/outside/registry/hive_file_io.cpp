@@ -5,12 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <string>
 
 namespace olconn97::registry {
 namespace {
+
+using shell::FolderOf;
 
 long long Nanoseconds(const timespec& time) {
   return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
@@ -25,57 +26,7 @@ FileIdentity IdentityOf(const struct stat& status) {
           Nanoseconds(status.st_ctim)};
 }
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
-  while (!bytes.empty()) {
-    ssize_t written = write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return Status::FromErrno(errno, "cannot write " + path);
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return Status::Ok();
-}
-
-// A name no other writer of this or another process uses at the same time.
-std::string TemporaryNameFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  return path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-}
-
-Status WriteNewFile(const std::string& path, std::string_view bytes, bool durable, int flags) {
-  ScopedFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666));
-  if (fd.get() < 0) return Status::FromErrno(errno, "cannot create " + path);
-  OLC_RETURN_IF_ERROR(WriteAll(fd.get(), bytes, path));
-  if (durable && fsync(fd.get()) != 0) return Status::FromErrno(errno, "cannot flush " + path);
-  if (fd.Close() != 0) return Status::FromErrno(errno, "cannot write " + path);
-  return Status::Ok();
-}
-
 }  // namespace
-
-ScopedFd& ScopedFd::operator=(ScopedFd&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0) close(fd_);
-    fd_ = other.fd_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
-
-ScopedFd::~ScopedFd() {
-  if (fd_ >= 0) close(fd_);
-}
-
-int ScopedFd::Close() {
-  int result = close(fd_);
-  fd_ = -1;
-  return result;
-}
 
 Result<FileIdentity> IdentifyFile(const std::string& path) {
   struct stat status;
@@ -115,32 +66,10 @@ Status MakeParentFolders(const std::string& path, mode_t mode) {
   }
 }
 
-Status ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool durable) {
-  std::string temporary = TemporaryNameFor(path);
-  Status written = WriteNewFile(temporary, bytes, durable, O_EXCL);
-  struct stat old_status;
-  if (written.ok() && stat(path.c_str(), &old_status) == 0 &&
-      chmod(temporary.c_str(), old_status.st_mode & 07777) != 0) {
-    written = Status::FromErrno(errno, "cannot set the mode of " + temporary);
-  }
-  if (written.ok() && rename(temporary.c_str(), path.c_str()) != 0) {
-    written = Status::FromErrno(errno, "cannot replace " + path);
-  }
-  if (!written.ok()) {
-    unlink(temporary.c_str());
-    return written;
-  }
-  if (durable) {
-    ScopedFd folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0) fsync(folder.get());
-  }
-  return Status::Ok();
-}
-
 Result<std::string> KeepCopyBeside(const std::string& path, std::string_view bytes) {
   for (int n = 0; n < 1000; ++n) {
     std::string name = path + ".malformed" + (n == 0 ? "" : "." + std::to_string(n));
-    Status written = WriteNewFile(name, bytes, /*durable=*/true, O_EXCL);
+    Status written = shell::WriteNewFile(name, bytes, /*durable=*/true, /*exclusive=*/true);
     if (written.ok()) return name;
     if (written.code() != Code::kAlreadyExists) return written;
     // Every process that reads the same faulty file keeps it: one copy will do.

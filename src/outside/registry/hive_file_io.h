@@ -11,6 +11,7 @@
 
 #include "base/result.h"
 #include "base/status.h"
+#include "outside/shell/file_io.h"
 
 namespace olconn97::registry {
 
@@ -31,24 +32,7 @@ struct FileIdentity {
 // exists == false and is no failure.
 Result<FileIdentity> IdentifyFile(const std::string& path);
 
-// Owns a file descriptor and closes it.
-class ScopedFd {
- public:
-  ScopedFd() = default;
-  explicit ScopedFd(int fd) : fd_(fd) {}
-  ScopedFd(ScopedFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  ScopedFd& operator=(ScopedFd&& other) noexcept;
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  ~ScopedFd();
-
-  int get() const { return fd_; }
-  // Closes now and returns close()'s result, where a delayed write error shows.
-  int Close();
-
- private:
-  int fd_ = -1;
-};
+using shell::ScopedFd;
 
 struct FileContent {
   FileIdentity identity;
@@ -66,10 +50,8 @@ Result<FileContent> OpenWithoutReading(const std::string& path);
 // Creates every missing folder above `path` with `mode`.
 Status MakeParentFolders(const std::string& path, mode_t mode);
 
-// Replaces the file at `path` by `bytes` all at once: a temporary file in the
-// same folder is written, flushed to disk when `durable`, given the mode of
-// the file it replaces, and renamed over it; then the folder is flushed.
-Status ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool durable);
+// Replaces the file at `path` by `bytes` all at once (see file_io.h).
+using shell::ReplaceFileAtomically;
 
 // Writes `bytes` to the first free name of "<path>.malformed",
 // "<path>.malformed.1", ... and returns the name used; a copy that holds

@@ -13,54 +13,11 @@
 #include <fstream>
 #include <vector>
 
+#include "outside/shell/file_io.h"
 #include "outside/shell/shell.h"
 
 namespace olconn97::shell {
 namespace {
-
-// Retries a system call interrupted by a signal.
-template <typename Call>
-auto RetryOnInterrupt(Call call) {
-  decltype(call()) result;
-  do {
-    result = call();
-  } while (result == -1 && errno == EINTR);
-  return result;
-}
-
-// Owns a file descriptor.
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd = -1) : fd_(fd) {}
-  ~ScopedFd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
-
-Status WriteAll(int fd, std::string_view data, const std::string& path) {
-  while (!data.empty()) {
-    ssize_t written = RetryOnInterrupt([&] { return write(fd, data.data(), data.size()); });
-    if (written < 0) return Status::FromErrno(errno, path);
-    data.remove_prefix(static_cast<size_t>(written));
-  }
-  return Status::Ok();
-}
-
-// Makes a rename or link in the folder of `path` durable.
-void SyncFolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  ScopedFd fd(
-      RetryOnInterrupt([&] { return open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
-  if (fd.valid()) fsync(fd.get());
-}
 
 // Writes straight through to the kernel: a line appended is kept even when
 // the host process crashes right after.
@@ -263,7 +220,7 @@ Status PosixShell::CopyFile(const std::string& from, const std::string& to, bool
     if (placed != 0) copied = Status::FromErrno(errno, to);
   }
   unlink(partial.c_str());  // after a rename there is nothing left to remove
-  if (copied.ok()) SyncFolderOf(to);
+  if (copied.ok()) SyncFolder(FolderOf(to));
   return copied;
 }
 
@@ -271,7 +228,7 @@ Status PosixShell::MoveFile(const std::string& from, const std::string& to) {
   // link + unlink: unlike rename, it never replaces an existing target.
   if (link(from.c_str(), to.c_str()) != 0) return Status::FromErrno(errno, to);
   if (unlink(from.c_str()) != 0) return Status::FromErrno(errno, from);
-  SyncFolderOf(to);
+  SyncFolder(FolderOf(to));
   return Status::Ok();
 }
 

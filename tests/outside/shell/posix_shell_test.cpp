@@ -2,9 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
+#include <vector>
 
 #include "outside/shell/shell.h"
 #include "test_support.h"
@@ -140,6 +143,30 @@ TEST(PosixShellTest, CopyFileHonoursFailIfExists) {
 
   EXPECT_TRUE(shell.CopyFile(temp.Child("missing"), temp.Child("d"), false).IsNotFound());
   EXPECT_FALSE(shell.FileExists(temp.Child("d")));
+}
+
+// A copy appears whole under its name or not at all: nothing of it is left
+// beside the target, and a move never replaces a file.
+TEST(PosixShellTest, CopiesAndMovesLeaveNothingHalfDone) {
+  TempDir temp;
+  PosixShell shell;
+  WriteFile(temp.Child("template"), std::string(200000, 'x'));
+  ASSERT_TRUE(shell.CopyFile(temp.Child("template"), temp.Child("copy"), true).ok());
+  EXPECT_EQ(ReadFile(temp.Child("copy")).size(), 200000u);
+  EXPECT_FALSE(shell.CopyFile(temp.Child("template"), temp.Child("copy"), true).ok());
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(temp.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"copy", "template"}));
+
+  WriteFile(temp.Child("other"), "other");
+  EXPECT_EQ(shell.MoveFile(temp.Child("other"), temp.Child("copy")).code(), Code::kAlreadyExists);
+  EXPECT_EQ(ReadFile(temp.Child("other")), "other");
+  ASSERT_TRUE(shell.MoveFile(temp.Child("other"), temp.Child("moved")).ok());
+  EXPECT_FALSE(shell.FileExists(temp.Child("other")));
+  EXPECT_EQ(ReadFile(temp.Child("moved")), "other");
 }
 
 TEST(PosixShellTest, CopyFileOntoItselfKeepsTheFile) {
