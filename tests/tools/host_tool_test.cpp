@@ -148,7 +148,7 @@ TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNo
   // The demo plays a known and an unknown caller.
   EXPECT_NE(played.out.find("A call from 33123456789"), std::string::npos) << played.out;
   EXPECT_NE(played.out.find("FullName: Smith, Ann"), std::string::npos) << played.out;
-  EXPECT_NE(played.out.find("MainPhoneNumber: 33999000111"), std::string::npos) << played.out;
+  EXPECT_NE(played.out.find("No contact for 33999000111\n"), std::string::npos) << played.out;
   ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup\\outlook98' /v PimStore /d '" +
                  demo + "/store' /f")
                 .exit_code,
@@ -166,10 +166,16 @@ TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNo
   ASSERT_EQ(by_name.exit_code, 0) << Stderr();
   EXPECT_NE(by_name.out.find("FullName: Smith, Ann\n"), std::string::npos) << by_name.out;
 
+  // Nobody: one line for a person, the driver's placeholder for a script.
   ToolRun unknown = Tool("lookup '+33 1 23 45 67 89'");
   EXPECT_EQ(unknown.exit_code, 1);
-  EXPECT_NE(unknown.out.find("NotInPIM: true"), std::string::npos) << unknown.out;
+  EXPECT_EQ(unknown.out, "No contact for +33 1 23 45 67 89\n");
   EXPECT_NE(Stderr().find("only digits and '*' can match"), std::string::npos) << Stderr();
+  ToolRun placeholder = Tool("lookup 999 --json");
+  EXPECT_EQ(placeholder.exit_code, 1);
+  EXPECT_EQ(placeholder.out.rfind("[{\"ContactId\":\"\",", 0), 0u) << placeholder.out;
+  EXPECT_NE(placeholder.out.find("\"MainPhoneNumber\":\"999\""), std::string::npos);
+  EXPECT_NE(placeholder.out.find("\"NotInPIM\":true"), std::string::npos) << placeholder.out;
 
   EXPECT_EQ(Tool("lookup").exit_code, 2);
   EXPECT_EQ(Tool("lookup 1 --bogus").exit_code, 2);

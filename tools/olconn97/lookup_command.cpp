@@ -14,10 +14,11 @@ constexpr char kLookupHelp[] =
     "usage: olconn97 lookup NUMBER [--json] [--first]\n"
     "       olconn97 lookup --name PATTERN [--json] [--first]\n"
     "\n"
-    "Creates the driver as the suite's host does, lets the cache refresh its\n"
-    "start-up began finish, then searches the contact cache the way the host\n"
-    "does when a call rings: FindFirst on a new search cursor, then FindNext\n"
-    "until no contact is left. Each contact is printed as 'olconn97 contact\n"
+    "Finds a caller the way the suite's host does when a call rings. It creates\n"
+    "the driver, waits until the driver has brought its contact cache up to date\n"
+    "(the refresh, or on first use the build, that its start-up begins), then\n"
+    "asks a new search cursor for the first contact (FindFirst) and the next ones\n"
+    "(FindNext) until none is left. Each contact is printed as 'olconn97 contact\n"
     "show' prints it, with its labelled numbers.\n"
     "\n"
     "NUMBER is compared with the digits of the stored numbers: give digits\n"
@@ -25,7 +26,10 @@ constexpr char kLookupHelp[] =
     "the numbers that begin so, '*456789' for those that end so); '#', '?'\n"
     "and '[' are plain characters. With --name the pattern is compared with\n"
     "the contacts' names ('Smith, Ann', 'smi*'), without regard to case.\n"
-    "A caller the cache does not know gives the driver's placeholder contact.\n"
+    "\n"
+    "A caller nobody has gives one line, 'No contact for NUMBER' (or 'No\n"
+    "contact named PATTERN'); with --json, the driver's own answer: its\n"
+    "placeholder contact, with \"NotInPIM\":true.\n"
     "\n"
     "  --json    a JSON array of the contacts on stdout\n"
     "  --first   only the first contact, as a call pop-up shows it\n"
@@ -49,6 +53,65 @@ struct Held {
   }
 };
 
+// One walk of a new search cursor: FindFirst, then FindNext until none is
+// left.
+struct Search {
+  LONG field = kByPhone;
+  std::string filter;
+  bool first = false;  // stop at the first contact
+  // The unknown caller's placeholder is read only to be printed whole: its
+  // lists fail, and the driver logs each failure.
+  bool read_placeholder = true;
+};
+
+bool IsPlaceholder(IDispatch* contact) {
+  HostVariant flag;
+  std::string failure;
+  return SUCCEEDED(Read(contact, "NotInPIM", nullptr, &flag, &failure)) &&
+         flag.raw().vt == VT_BOOL && flag.raw().boolVal != VARIANT_FALSE;
+}
+
+// False with the reason in `failure` when the walk could not be made.
+bool RunSearch(DataConnector* driver, const Search& search, std::vector<ContactView>* found,
+               std::string* failure) {
+  Held<ContactRecord> cursor;
+  HRESULT hr = driver->Dataconnector_OpenContactRecord(cursor.Receive());
+  if (FAILED(hr) || cursor.p == nullptr) {
+    *failure = FAILED(hr) ? FailureText(hr)
+                          : "the driver is not ready: it could not open the contact store "
+                            "(see 'olconn97 status' and the driver's log)";
+    return false;
+  }
+  Held<Contact> contact;
+  HostBstr filter(search.filter);
+  hr = cursor.p->ContactRecord_FindFirst(search.field, filter.get(), contact.Receive());
+  while (SUCCEEDED(hr) && contact.p != nullptr) {
+    if (search.read_placeholder || !IsPlaceholder(contact.p)) {
+      found->push_back(ReadContact(contact.p));
+    } else {
+      found->emplace_back().not_in_pim = true;
+    }
+    // Nothing follows the placeholder: it means the search found no row.
+    if (search.first || found->back().not_in_pim) break;
+    hr = cursor.p->ContactRecord_FindNext(contact.Receive());
+  }
+  if (FAILED(hr)) *failure = FailureText(hr);
+  return SUCCEEDED(hr);
+}
+
+void PrintFound(const std::vector<ContactView>& found, bool json) {
+  if (json) {
+    std::string out = "[";
+    for (size_t i = 0; i < found.size(); ++i) out += (i > 0 ? "," : "") + ContactJson(found[i]);
+    std::printf("%s]\n", out.c_str());
+    return;
+  }
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (i > 0) std::printf("\n");
+    PrintContactText(found[i]);
+  }
+}
+
 }  // namespace
 
 void FinishDriverWork() {
@@ -59,39 +122,20 @@ void FinishDriverWork() {
 
 int LookUp(DataConnector* driver, LONG field, const std::string& value,
            const LookupOutput& output) {
-  Held<ContactRecord> cursor;
-  HRESULT hr = driver->Dataconnector_OpenContactRecord(cursor.Receive());
-  if (FAILED(hr) || cursor.p == nullptr) {
-    std::fprintf(stderr, "olconn97 lookup: %s\n",
-                 FAILED(hr) ? FailureText(hr).c_str()
-                            : "the driver is not ready: it could not open the contact store "
-                              "(see 'olconn97 status' and the driver's log)");
-    return 1;
-  }
   std::vector<ContactView> found;
-  Held<Contact> contact;
-  HostBstr filter(value);
-  hr = cursor.p->ContactRecord_FindFirst(field, filter.get(), contact.Receive());
-  while (SUCCEEDED(hr) && contact.p != nullptr) {
-    found.push_back(ReadContact(contact.p));
-    if (output.first) break;
-    hr = cursor.p->ContactRecord_FindNext(contact.Receive());
-  }
-  if (FAILED(hr)) {
-    std::fprintf(stderr, "olconn97 lookup: %s\n", FailureText(hr).c_str());
+  std::string failure;
+  if (!RunSearch(driver, Search{field, value, output.first, output.json}, &found, &failure)) {
+    std::fprintf(stderr, "olconn97 lookup: %s\n", failure.c_str());
     return 1;
   }
-  if (output.json) {
-    std::string out = "[";
-    for (size_t i = 0; i < found.size(); ++i) out += (i > 0 ? "," : "") + ContactJson(found[i]);
-    std::printf("%s]\n", out.c_str());
+  bool unknown = found.empty() || found[0].not_in_pim;
+  if (unknown && !output.json) {
+    // The placeholder only repeats what was typed; a person wants the answer.
+    std::printf("No contact %s %s\n", field == kByName ? "named" : "for", value.c_str());
   } else {
-    for (size_t i = 0; i < found.size(); ++i) {
-      if (i > 0) std::printf("\n");
-      PrintContactText(found[i]);
-    }
+    PrintFound(found, output.json);
   }
-  return found.empty() || found[0].not_in_pim ? 1 : 0;
+  return unknown ? 1 : 0;
 }
 
 int RunLookup(const Args& args) {
