@@ -15,6 +15,16 @@ class HostToolTest : public ::testing::Test {
   ToolRun Tool(const std::string& arguments) { return RunHostTool(home_, arguments); }
   std::string Stderr() { return ReadFile(home_.Child("stderr")); }
 
+  // The demo's store, made in a folder of the test, as this user's store.
+  void UseDemoStore() {
+    std::string demo = home_.Child("demo");
+    ASSERT_EQ(Tool("demo '" + demo + "'").exit_code, 0) << Stderr();
+    ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup\\outlook98' /v PimStore /d '" +
+                   demo + "/store' /f")
+                  .exit_code,
+              0);
+  }
+
   TempDir home_;
 };
 
@@ -179,6 +189,33 @@ TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNo
 
   EXPECT_EQ(Tool("lookup").exit_code, 2);
   EXPECT_EQ(Tool("lookup 1 --bogus").exit_code, 2);
+}
+
+TEST_F(HostToolTest, NameLookupTakesPlainWordsInAnyOrderWithoutCaseOrAccents) {
+  UseDemoStore();
+  ToolRun words = Tool("lookup --name garcia INES");  // no quotes needed
+  ASSERT_EQ(words.exit_code, 0) << Stderr();
+  EXPECT_NE(words.out.find("LastName: García\n"), std::string::npos) << words.out;
+
+  ToolRun two = Tool("lookup --name hugo --json");  // a first name, and a middle one
+  ASSERT_EQ(two.exit_code, 0) << Stderr();
+  EXPECT_NE(two.out.find("\"LastName\":\"Lefèvre\""), std::string::npos) << two.out;
+  EXPECT_NE(two.out.find("\"LastName\":\"Dumas\""), std::string::npos) << two.out;
+  ToolRun one = Tool("lookup --name 'lefevre hugo' --json");
+  ASSERT_EQ(one.exit_code, 0) << Stderr();
+  EXPECT_EQ(one.out.find("},{"), std::string::npos) << one.out;
+
+  // A pattern is the driver's own search, accents and all.
+  EXPECT_EQ(Tool("lookup --name 'lefèvre*'").exit_code, 0) << Stderr();
+  ToolRun pattern = Tool("lookup --name 'lefevre*'");
+  EXPECT_EQ(pattern.exit_code, 1);
+  EXPECT_EQ(pattern.out, "No contact named lefevre*\n");
+
+  ToolRun nobody = Tool("lookup --name 'nobody here' --json");
+  EXPECT_EQ(nobody.exit_code, 1);
+  EXPECT_NE(nobody.out.find("\"FirstName\":\"nobody here\""), std::string::npos) << nobody.out;
+  EXPECT_NE(nobody.out.find("\"NotInPIM\":true"), std::string::npos) << nobody.out;
+  EXPECT_EQ(Tool("lookup --name ' - '").exit_code, 2);  // no word at all
 }
 
 TEST_F(HostToolTest, JsonOutputIsValidUtf8WhateverTheCallerTyped) {

@@ -1,10 +1,13 @@
 // olconn97 lookup: who is calling, found as the suite's host finds it.
 #include <cstdio>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "contact_view.h"
+#include "name_search.h"
 
 namespace host {
 
@@ -12,7 +15,7 @@ namespace {
 
 constexpr char kLookupHelp[] =
     "usage: olconn97 lookup NUMBER [--json] [--first]\n"
-    "       olconn97 lookup --name PATTERN [--json] [--first]\n"
+    "       olconn97 lookup --name NAME... [--json] [--first]\n"
     "\n"
     "Finds a caller the way the suite's host does when a call rings. It creates\n"
     "the driver, waits until the driver has brought its contact cache up to date\n"
@@ -24,11 +27,22 @@ constexpr char kLookupHelp[] =
     "NUMBER is compared with the digits of the stored numbers: give digits\n"
     "only ('33123456789'). '*' stands for any run of characters ('0123*' for\n"
     "the numbers that begin so, '*456789' for those that end so); '#', '?'\n"
-    "and '[' are plain characters. With --name the pattern is compared with\n"
-    "the contacts' names ('Smith, Ann', 'smi*'), without regard to case.\n"
+    "and '[' are plain characters.\n"
+    "\n"
+    "NAME is plain words (quoted or not) or, when it holds a '*' or a ',', a\n"
+    "pattern:\n"
+    "  words     'ann smith', 'nunez': the contacts with a name word beginning\n"
+    "            with each of them, in any order, without regard to case or\n"
+    "            accents ('nunez' finds 'Núñez, Ana'). Every contact of the\n"
+    "            cache is read for them, so on a large store they are slower\n"
+    "            than a pattern.\n"
+    "  pattern   'smith*', 'SMITH, a*', 'Smith, Ann': the driver's own search,\n"
+    "            on the name as the cache keeps it ('Last, First'), without\n"
+    "            regard to case but with accents; '*' stands for any run of\n"
+    "            characters.\n"
     "\n"
     "A caller nobody has gives one line, 'No contact for NUMBER' (or 'No\n"
-    "contact named PATTERN'); with --json, the driver's own answer: its\n"
+    "contact named NAME'); with --json, the driver's own answer: its\n"
     "placeholder contact, with \"NotInPIM\":true.\n"
     "\n"
     "  --json    a JSON array of the contacts on stdout\n"
@@ -54,11 +68,12 @@ struct Held {
 };
 
 // One walk of a new search cursor: FindFirst, then FindNext until none is
-// left.
+// left. `keep`, when set, chooses the contacts that count.
 struct Search {
   LONG field = kByPhone;
   std::string filter;
-  bool first = false;  // stop at the first contact
+  bool first = false;  // stop at the first contact that counts
+  std::function<bool(IDispatch* contact)> keep;
   // The unknown caller's placeholder is read only to be printed whole: its
   // lists fail, and the driver logs each failure.
   bool read_placeholder = true;
@@ -86,17 +101,45 @@ bool RunSearch(DataConnector* driver, const Search& search, std::vector<ContactV
   HostBstr filter(search.filter);
   hr = cursor.p->ContactRecord_FindFirst(search.field, filter.get(), contact.Receive());
   while (SUCCEEDED(hr) && contact.p != nullptr) {
-    if (search.read_placeholder || !IsPlaceholder(contact.p)) {
-      found->push_back(ReadContact(contact.p));
-    } else {
-      found->emplace_back().not_in_pim = true;
+    if (!search.keep || search.keep(contact.p)) {
+      if (search.read_placeholder || !IsPlaceholder(contact.p)) {
+        found->push_back(ReadContact(contact.p));
+      } else {
+        found->emplace_back().not_in_pim = true;
+      }
+      // Nothing follows the placeholder: it means the search found no row.
+      if (search.first || found->back().not_in_pim) break;
     }
-    // Nothing follows the placeholder: it means the search found no row.
-    if (search.first || found->back().not_in_pim) break;
     hr = cursor.p->ContactRecord_FindNext(contact.Receive());
   }
   if (FAILED(hr)) *failure = FailureText(hr);
   return SUCCEEDED(hr);
+}
+
+std::string TextMember(IDispatch* contact, const char* name) {
+  HostVariant value;
+  std::string failure;
+  return SUCCEEDED(Read(contact, name, nullptr, &value, &failure)) ? value.Text() : std::string();
+}
+
+// Plain words: the driver compares case only, so every contact of the cache
+// is walked and its names compared here. A contact whose rows are not side
+// by side in the cursor's order comes once.
+bool FindByWords(DataConnector* driver, const std::string& typed, const LookupOutput& output,
+                 std::vector<ContactView>* found, std::string* failure) {
+  std::vector<std::string> words = SearchWords(typed);
+  std::set<std::string> seen;
+  Search every{kByName, "*", output.first, [&](IDispatch* contact) {
+                 std::string names = TextMember(contact, "FullName") + " " +
+                                     TextMember(contact, "FirstName") + " " +
+                                     TextMember(contact, "LastName");
+                 return NameHasWords(names, words) &&
+                        seen.insert(TextMember(contact, "ContactId")).second;
+               }};
+  if (!RunSearch(driver, every, found, failure)) return false;
+  if (!found->empty()) return true;
+  // Nobody: the driver's own answer for the name, its placeholder.
+  return RunSearch(driver, Search{kByName, typed, true, nullptr, output.json}, found, failure);
 }
 
 void PrintFound(const std::vector<ContactView>& found, bool json) {
@@ -124,7 +167,11 @@ int LookUp(DataConnector* driver, LONG field, const std::string& value,
            const LookupOutput& output) {
   std::vector<ContactView> found;
   std::string failure;
-  if (!RunSearch(driver, Search{field, value, output.first, output.json}, &found, &failure)) {
+  bool searched = field == kByName && !IsNamePattern(value)
+                      ? FindByWords(driver, value, output, &found, &failure)
+                      : RunSearch(driver, Search{field, value, output.first, nullptr, output.json},
+                                  &found, &failure);
+  if (!searched) {
     std::fprintf(stderr, "olconn97 lookup: %s\n", failure.c_str());
     return 1;
   }
@@ -160,9 +207,16 @@ int RunLookup(const Args& args) {
       values.push_back(arg);
     }
   }
-  if (values.size() != 1 || values[0].empty()) {
+  if (field == kByName && values.size() > 1) {
+    // Words need no quotes: 'lookup --name ann smith'.
+    for (size_t i = 1; i < values.size(); ++i) values[0] += " " + values[i];
+    values.resize(1);
+  }
+  bool no_words = field == kByName && values.size() == 1 && !IsNamePattern(values[0]) &&
+                  SearchWords(values[0]).empty();
+  if (values.size() != 1 || values[0].empty() || no_words) {
     std::fprintf(stderr, "olconn97 lookup: expected one %s\n%s",
-                 field == kByName ? "name pattern" : "number", kLookupHelp);
+                 field == kByName ? "name (words or a pattern)" : "number", kLookupHelp);
     return 2;
   }
   std::string error;
