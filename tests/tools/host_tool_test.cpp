@@ -85,6 +85,11 @@ TEST_F(HostToolTest, StatusReportsTheDriverAsTheHostSeesIt) {
       status.out,
       "{\"PIMInstalled\":true,\"PIMName\":4096,\"Version\":\"1.0\",\"CacheRecovery\":\"\"}\n");
 
+  // In text, the code says what it means.
+  EXPECT_NE(Tool("status").out.find(
+                "PIMName: 4096 (the contact store is connected and the driver ready)\n"),
+            std::string::npos);
+
   ToolRun missing =
       Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup\\outlook98' /v PimStore /d '" +
            home_.Child("nowhere") + "' /f");
@@ -93,6 +98,7 @@ TEST_F(HostToolTest, StatusReportsTheDriverAsTheHostSeesIt) {
   EXPECT_EQ(status.exit_code, 1);  // a configured store that is not there: not installed
   EXPECT_EQ(status.out,
             "{\"PIMInstalled\":false,\"PIMName\":0,\"Version\":\"0\",\"CacheRecovery\":\"\"}\n");
+  EXPECT_NE(Tool("status").out.find("PIMName: 0 (not ready"), std::string::npos);
 }
 
 TEST_F(HostToolTest, BadUsageGivesAClearMessageAndANonZeroExit) {
