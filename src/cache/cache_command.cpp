@@ -9,6 +9,7 @@
 
 #include "base/json_writer.h"
 #include "cache/cache_state.h"
+#include "cache/data_cache.h"
 #include "cache/progress_window.h"
 #include "driver/data_connector.h"
 #include "driver/data_paths.h"
@@ -85,12 +86,27 @@ Result<CacheFacts> ReadFacts() {
   return facts;
 }
 
+// The refresh times that make the next refresh read every contact: no walk
+// has completed since the cache was made (or since a rebuild began).
+bool NeverRefreshed(const std::string& last_refresh) {
+  for (const char* never : {"", kReadEverything, "01/01/1900"}) {
+    if (last_refresh == never) return true;
+  }
+  return false;
+}
+
 void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
+  bool never = NeverRefreshed(facts.last_refresh);
   if (json) {
     JsonWriter writer;
     writer.BeginObject().Key("file").String(facts.path).Key("exists").Bool(facts.exists);
     writer.Key("rows").Number(facts.rows).Key("contacts").Number(facts.contacts);
-    writer.Key("last_refresh").String(facts.last_refresh);
+    writer.Key("last_refresh");
+    if (never) {
+      writer.Null();
+    } else {
+      writer.String(facts.last_refresh);
+    }
     writer.Key("walk_started").String(facts.walk_started);
     writer.Key("rebuild_pending").Bool(facts.rebuild_pending);
     writer.Key("last_recovery").String(facts.last_recovery).EndObject();
@@ -100,7 +116,7 @@ void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
   out << "Cache file:    " << facts.path << (facts.exists ? "" : " (not created yet)") << "\n"
       << "Rows:          " << facts.rows << "\n"
       << "Contacts:      " << facts.contacts << "\n"
-      << "Last refresh:  " << (facts.last_refresh.empty() ? "never" : facts.last_refresh) << "\n";
+      << "Last refresh:  " << (never ? "never" : facts.last_refresh) << "\n";
   if (!facts.walk_started.empty()) out << "Walk started:  " << facts.walk_started << "\n";
   if (facts.rebuild_pending) {
     out << "Rebuild:       pending (an unfinished rebuild; the next start-up completes it)\n";

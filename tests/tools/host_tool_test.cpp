@@ -156,6 +156,24 @@ TEST_F(HostToolTest, CacheRebuildWalksTheStoreAndStatusCountsTheRows) {
   EXPECT_EQ(Tool("cache frobnicate").exit_code, 2);
 }
 
+TEST_F(HostToolTest, CacheStatusSaysNeverWhileEveryContactIsStillToRead) {
+  for (const char* stored : {"01/01/1900 00:00", "01/01/1900"}) {
+    ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup' /v LastModification /d '" +
+                   std::string(stored) + "' /f")
+                  .exit_code,
+              0);
+    EXPECT_NE(Tool("cache status").out.find("Last refresh:  never\n"), std::string::npos) << stored;
+    EXPECT_NE(Tool("cache status --json").out.find("\"last_refresh\":null,"), std::string::npos)
+        << stored;
+  }
+  ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup' /v LastModification /d "
+                 "'04/12/2026 10:50' /f")
+                .exit_code,
+            0);
+  EXPECT_NE(Tool("cache status --json").out.find("\"last_refresh\":\"04/12/2026 10:50\","),
+            std::string::npos);
+}
+
 TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNot) {
   // The demo store, made by the demo, becomes the store of this user.
   std::string demo = home_.Child("demo");
