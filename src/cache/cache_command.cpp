@@ -124,16 +124,21 @@ void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
   if (!facts.last_recovery.empty()) out << "Recovery:      " << facts.last_recovery << "\n";
 }
 
-// Starts the driver, lets the walk its start-up began finish, then asks for
-// one more walk and lets it finish too.
+// Starts the driver and has it walk the store. A refresh follows the one
+// start-up may begin. A rebuild walks once: start-up is told not to refresh
+// first, and the build of a first launch, a whole rebuild, is then the walk.
 Status RunWalk(bool rebuild, std::ostream& err) {
+  SharedState& shared = Shared();
+  shared.cache_rebuild_follows = rebuild;
   auto driver = std::make_unique<cDataConnector>();
-  if (!Shared().gDriverReady) {
+  shared.cache_rebuild_follows = false;
+  if (!shared.gDriverReady) {
     return Status::Unavailable("the driver did not start: no contact store (see its log)");
   }
-  PumpUntilIdle();
+  bool built_at_start_up = rebuild && WalkRunning();
+  if (!built_at_start_up) PumpUntilIdle();
   auto started = std::chrono::steady_clock::now();
-  OLC_RETURN_IF_ERROR(driver->Dataconnector_WriteCache(rebuild));
+  if (!built_at_start_up) OLC_RETURN_IF_ERROR(driver->Dataconnector_WriteCache(rebuild));
   PumpUntilIdle();
   auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started);

@@ -156,6 +156,33 @@ TEST_F(HostToolTest, CacheRebuildWalksTheStoreAndStatusCountsTheRows) {
   EXPECT_EQ(Tool("cache frobnicate").exit_code, 2);
 }
 
+TEST_F(HostToolTest, CacheRebuildWalksTheStoreOnceWhetherOrNotACacheExists) {
+  ASSERT_EQ(Tool("store folders").exit_code, 0) << Stderr();
+  ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup' /v Developper /d 1 /f").exit_code,
+            0);  // the developer log on stderr
+  const std::string contacts = home_.Child("data") + "/olconn97/pim/Contacts/";
+  auto count = [](const std::string& text, const std::string& line) {
+    int found = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) {
+      ++found;
+    }
+    return found;
+  };
+  // The first one builds the missing cache; the second finds a card changed
+  // since then, which a start-up would refresh.
+  for (const char* card : {"ann", "bob"}) {
+    WriteFile(contacts + card + ".vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + std::string(card) +
+                                            "\r\nTEL:+33 1 23\r\nEND:VCARD\r\n");
+    ToolRun rebuild = Tool("cache rebuild --json");
+    ASSERT_EQ(rebuild.exit_code, 0) << Stderr();
+    std::string log = Stderr();
+    EXPECT_EQ(count(log, "Preparing cache creation..."), 1) << card << ": " << log;
+    EXPECT_EQ(count(log, "Updating Cache..."), 0) << card << ": " << log;
+    EXPECT_NE(rebuild.out.find("\"rebuild_pending\":false"), std::string::npos) << rebuild.out;
+  }
+  EXPECT_NE(Tool("cache status").out.find("Contacts:      2\n"), std::string::npos);
+}
+
 TEST_F(HostToolTest, CacheStatusSaysNeverWhileEveryContactIsStillToRead) {
   for (const char* stored : {"01/01/1900 00:00", "01/01/1900"}) {
     ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup' /v LastModification /d '" +
