@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/utf8.h"
 #include "test_support.h"
@@ -202,7 +204,8 @@ TEST_F(HostToolTest, CacheStatusSaysNeverWhileEveryContactIsStillToRead) {
 }
 
 TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNot) {
-  // The demo store, made by the demo, becomes the store of this user.
+  // The demo store, made by the demo in a folder it keeps, becomes the store
+  // of this user.
   std::string demo = home_.Child("demo");
   ToolRun played = Tool("demo '" + demo + "'");
   ASSERT_EQ(played.exit_code, 0) << Stderr();
@@ -267,6 +270,38 @@ TEST_F(HostToolTest, NameLookupTakesPlainWordsInAnyOrderWithoutCaseOrAccents) {
   EXPECT_NE(nobody.out.find("\"FirstName\":\"nobody here\""), std::string::npos) << nobody.out;
   EXPECT_NE(nobody.out.find("\"NotInPIM\":true"), std::string::npos) << nobody.out;
   EXPECT_EQ(Tool("lookup --name ' - '").exit_code, 2);  // no word at all
+}
+
+TEST_F(HostToolTest, DemoRemovesTheFolderItMadeUnlessToldToKeepIt) {
+  const std::string tmp = home_.Child("tmp");
+  std::filesystem::create_directory(tmp);
+  ScopedEnv tmpdir("TMPDIR", tmp);
+  auto folders = [&] {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(tmp)) {
+      found.push_back(entry.path().string());
+    }
+    return found;
+  };
+  ToolRun played = Tool("demo");
+  ASSERT_EQ(played.exit_code, 0) << Stderr();
+  EXPECT_NE(played.out.find("FullName: Smith, Ann"), std::string::npos) << played.out;
+  EXPECT_TRUE(folders().empty());
+  // The lines it says a first launch logs are in the log.
+  for (const char* line : {"File does not exist !!! (First launch ?)",
+                           "Error (TestAndSet): the item is not a contact"}) {
+    EXPECT_NE(played.out.find(std::string("\"") + line), std::string::npos) << played.out;
+    EXPECT_NE(Stderr().find(line), std::string::npos) << line;
+  }
+
+  ToolRun kept = Tool("demo --keep");
+  ASSERT_EQ(kept.exit_code, 0) << Stderr();
+  ASSERT_EQ(folders().size(), 1u);
+  EXPECT_TRUE(std::filesystem::is_directory(folders()[0] + "/store"));
+  EXPECT_NE(kept.out.find("export OLCONN97_REGISTRY_DIR='" + folders()[0] + "/settings'"),
+            std::string::npos)
+      << kept.out;
+  EXPECT_EQ(Tool("demo --bogus").exit_code, 2);
 }
 
 TEST_F(HostToolTest, JsonOutputIsValidUtf8WhateverTheCallerTyped) {
