@@ -9,6 +9,7 @@
 
 #include "base/json_writer.h"
 #include "cache/cache_state.h"
+#include "cache/data_cache.h"
 #include "cache/progress_window.h"
 #include "driver/data_connector.h"
 #include "driver/data_paths.h"
@@ -85,12 +86,27 @@ Result<CacheFacts> ReadFacts() {
   return facts;
 }
 
+// The refresh times that make the next refresh read every contact: no walk
+// has completed since the cache was made (or since a rebuild began).
+bool NeverRefreshed(const std::string& last_refresh) {
+  for (const char* never : {"", kReadEverything, "01/01/1900"}) {
+    if (last_refresh == never) return true;
+  }
+  return false;
+}
+
 void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
+  bool never = NeverRefreshed(facts.last_refresh);
   if (json) {
     JsonWriter writer;
     writer.BeginObject().Key("file").String(facts.path).Key("exists").Bool(facts.exists);
     writer.Key("rows").Number(facts.rows).Key("contacts").Number(facts.contacts);
-    writer.Key("last_refresh").String(facts.last_refresh);
+    writer.Key("last_refresh");
+    if (never) {
+      writer.Null();
+    } else {
+      writer.String(facts.last_refresh);
+    }
     writer.Key("walk_started").String(facts.walk_started);
     writer.Key("rebuild_pending").Bool(facts.rebuild_pending);
     writer.Key("last_recovery").String(facts.last_recovery).EndObject();
@@ -100,7 +116,7 @@ void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
   out << "Cache file:    " << facts.path << (facts.exists ? "" : " (not created yet)") << "\n"
       << "Rows:          " << facts.rows << "\n"
       << "Contacts:      " << facts.contacts << "\n"
-      << "Last refresh:  " << (facts.last_refresh.empty() ? "never" : facts.last_refresh) << "\n";
+      << "Last refresh:  " << (never ? "never" : facts.last_refresh) << "\n";
   if (!facts.walk_started.empty()) out << "Walk started:  " << facts.walk_started << "\n";
   if (facts.rebuild_pending) {
     out << "Rebuild:       pending (an unfinished rebuild; the next start-up completes it)\n";
@@ -108,16 +124,21 @@ void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
   if (!facts.last_recovery.empty()) out << "Recovery:      " << facts.last_recovery << "\n";
 }
 
-// Starts the driver, lets the walk its start-up began finish, then asks for
-// one more walk and lets it finish too.
+// Starts the driver and has it walk the store. A refresh follows the one
+// start-up may begin. A rebuild walks once: start-up is told not to refresh
+// first, and the build of a first launch, a whole rebuild, is then the walk.
 Status RunWalk(bool rebuild, std::ostream& err) {
+  SharedState& shared = Shared();
+  shared.cache_rebuild_follows = rebuild;
   auto driver = std::make_unique<cDataConnector>();
-  if (!Shared().gDriverReady) {
+  shared.cache_rebuild_follows = false;
+  if (!shared.gDriverReady) {
     return Status::Unavailable("the driver did not start: no contact store (see its log)");
   }
-  PumpUntilIdle();
+  bool built_at_start_up = rebuild && WalkRunning();
+  if (!built_at_start_up) PumpUntilIdle();
   auto started = std::chrono::steady_clock::now();
-  OLC_RETURN_IF_ERROR(driver->Dataconnector_WriteCache(rebuild));
+  if (!built_at_start_up) OLC_RETURN_IF_ERROR(driver->Dataconnector_WriteCache(rebuild));
   PumpUntilIdle();
   auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started);

@@ -122,6 +122,12 @@ struct SharedState {
   // What this process's start-up did about a cache file it could not use
   // (one line), or empty.
   std::string cache_recovery;
+  // Set before the driver is created by a command that rebuilds the cache
+  // right after start-up: start-up then opens the cache without refreshing
+  // it, as the rebuild reads every contact anyway. A cache that start-up
+  // must build (first launch, or one moved aside) is still built: that walk
+  // is a whole rebuild already.
+  bool cache_rebuild_follows = false;
 
   // Diagnostics: the developer log is on (set by the log window's load).
   bool gLogEnabled = false;

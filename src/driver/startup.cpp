@@ -59,6 +59,10 @@ Status OpenOrCreateCache() {
     if (cache.ok()) {
       shared.gCacheDatabase = std::move(cache).value();
       shared.gFirstLaunch = false;
+      if (shared.cache_rebuild_follows) {
+        diag::Log("A rebuild follows: no refresh at start-up.");
+        return Status::Ok();
+      }
       (void)shared.gDataCache->IsUpToDate(true);  // refreshes when the store changed
       return Status::Ok();
     }

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cache/cache_state.h"
+#include "cache/progress_window.h"
 #include "diag/log_window.h"
 #include "driver/data_connector.h"
 #include "driver/data_paths.h"
@@ -64,6 +65,25 @@ class StartupTest : public testing::DriverTest {
 
   std::string store() const { return temp_.Child("store"); }
   const std::vector<std::string>& Lines() { return diag::LogWindow().LLog().items; }
+
+  // A cache file whose last rebuild completed.
+  void WriteCompleteCache() {
+    std::string cache = DataPath() + "/Connector.mdb";
+    std::ifstream schema(OLCONN97_CACHE_SCHEMA_PATH);
+    std::stringstream text;
+    text << schema.rdbuf();
+    ASSERT_TRUE(jet::DBEngine().CreateDatabase(cache, text.str()).ok());
+    auto complete = jet::DBEngine().OpenDatabase(cache);
+    ASSERT_TRUE(complete.ok());
+    ASSERT_TRUE(WriteCacheState(*complete.value(), kStateRebuildPending, "0").ok());
+  }
+
+  // The log lines from the cache part of start-up to the closing banner.
+  std::vector<std::string> CachePart() {
+    auto at = std::find(Lines().begin(), Lines().end(), kStamp + std::string("autodetect : "));
+    if (at == Lines().end() || Lines().end() - at < static_cast<long>(kClosing.size())) return {};
+    return std::vector<std::string>(at, Lines().end() - static_cast<long>(kClosing.size()));
+  }
 };
 
 TEST_F(StartupTest, AGoodStoreWithoutCacheIsAFirstLaunch) {
@@ -87,23 +107,10 @@ TEST_F(StartupTest, AGoodStoreWithoutCacheIsAFirstLaunch) {
 }
 
 TEST_F(StartupTest, AnExistingCacheIsOpened) {
-  std::string cache = DataPath() + "/Connector.mdb";
-  std::ifstream schema(OLCONN97_CACHE_SCHEMA_PATH);
-  std::stringstream text;
-  text << schema.rdbuf();
-  ASSERT_TRUE(jet::DBEngine().CreateDatabase(cache, text.str()).ok());
-  {  // a cache whose rebuild completed
-    auto complete = jet::DBEngine().OpenDatabase(cache);
-    ASSERT_TRUE(complete.ok());
-    ASSERT_TRUE(WriteCacheState(*complete.value(), kStateRebuildPending, "0").ok());
-  }
+  WriteCompleteCache();
   Shared().gFirstLaunch = true;
   cDataConnector driver;
-  auto at = std::find(Lines().begin(), Lines().end(), kStamp + std::string("autodetect : "));
-  ASSERT_NE(at, Lines().end());
-  ASSERT_GE(Lines().end() - at, static_cast<long>(kClosing.size()));
-  std::vector<std::string> cache_part(at, Lines().end() - static_cast<long>(kClosing.size()));
-  EXPECT_EQ(cache_part,
+  EXPECT_EQ(CachePart(),
             Stamped({"autodetect : ", "Testing file existence (Connector.mdb)...",
                      "File exists: Connecting to database...", "Reading registry...",
                      "LastModifKey = 01/01/1900 00:00",
@@ -113,6 +120,19 @@ TEST_F(StartupTest, AnExistingCacheIsOpened) {
                      "No cache Update..."}));
   EXPECT_TRUE(Shared().gCacheDatabase);
   EXPECT_FALSE(Shared().gFirstLaunch);
+}
+
+TEST_F(StartupTest, WithARebuildToFollowAnExistingCacheIsOpenedButNotRefreshed) {
+  WriteCompleteCache();
+  testing::WriteFile(store() + "/Contacts/ann.vcf",  // changed since the cache's refresh time
+                     "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Smith\r\nTEL:+33 1 23\r\nEND:VCARD\r\n");
+  Shared().cache_rebuild_follows = true;
+  cDataConnector driver;
+  EXPECT_EQ(CachePart(), Stamped({"autodetect : ", "Testing file existence (Connector.mdb)...",
+                                  "File exists: Connecting to database...",
+                                  "A rebuild follows: no refresh at start-up."}));
+  EXPECT_TRUE(Shared().gCacheDatabase);
+  EXPECT_FALSE(Shared().progress_window && Shared().progress_window->loaded());  // no walk
 }
 
 TEST_F(StartupTest, AutodetectOneSkipsTheCacheAndNothingElseDoes) {

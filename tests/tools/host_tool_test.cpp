@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/utf8.h"
 #include "test_support.h"
@@ -14,6 +16,16 @@ class HostToolTest : public ::testing::Test {
  protected:
   ToolRun Tool(const std::string& arguments) { return RunHostTool(home_, arguments); }
   std::string Stderr() { return ReadFile(home_.Child("stderr")); }
+
+  // The demo's store, made in a folder of the test, as this user's store.
+  void UseDemoStore() {
+    std::string demo = home_.Child("demo");
+    ASSERT_EQ(Tool("demo '" + demo + "'").exit_code, 0) << Stderr();
+    ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup\\outlook98' /v PimStore /d '" +
+                   demo + "/store' /f")
+                  .exit_code,
+              0);
+  }
 
   TempDir home_;
 };
@@ -75,6 +87,11 @@ TEST_F(HostToolTest, StatusReportsTheDriverAsTheHostSeesIt) {
       status.out,
       "{\"PIMInstalled\":true,\"PIMName\":4096,\"Version\":\"1.0\",\"CacheRecovery\":\"\"}\n");
 
+  // In text, the code says what it means.
+  EXPECT_NE(Tool("status").out.find(
+                "PIMName: 4096 (the contact store is connected and the driver ready)\n"),
+            std::string::npos);
+
   ToolRun missing =
       Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup\\outlook98' /v PimStore /d '" +
            home_.Child("nowhere") + "' /f");
@@ -83,6 +100,7 @@ TEST_F(HostToolTest, StatusReportsTheDriverAsTheHostSeesIt) {
   EXPECT_EQ(status.exit_code, 1);  // a configured store that is not there: not installed
   EXPECT_EQ(status.out,
             "{\"PIMInstalled\":false,\"PIMName\":0,\"Version\":\"0\",\"CacheRecovery\":\"\"}\n");
+  EXPECT_NE(Tool("status").out.find("PIMName: 0 (not ready"), std::string::npos);
 }
 
 TEST_F(HostToolTest, BadUsageGivesAClearMessageAndANonZeroExit) {
@@ -140,15 +158,61 @@ TEST_F(HostToolTest, CacheRebuildWalksTheStoreAndStatusCountsTheRows) {
   EXPECT_EQ(Tool("cache frobnicate").exit_code, 2);
 }
 
+TEST_F(HostToolTest, CacheRebuildWalksTheStoreOnceWhetherOrNotACacheExists) {
+  ASSERT_EQ(Tool("store folders").exit_code, 0) << Stderr();
+  ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup' /v Developper /d 1 /f").exit_code,
+            0);  // the developer log on stderr
+  const std::string contacts = home_.Child("data") + "/olconn97/pim/Contacts/";
+  auto count = [](const std::string& text, const std::string& line) {
+    int found = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) {
+      ++found;
+    }
+    return found;
+  };
+  // The first one builds the missing cache; the second finds a card changed
+  // since then, which a start-up would refresh.
+  for (const char* card : {"ann", "bob"}) {
+    WriteFile(contacts + card + ".vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + std::string(card) +
+                                            "\r\nTEL:+33 1 23\r\nEND:VCARD\r\n");
+    ToolRun rebuild = Tool("cache rebuild --json");
+    ASSERT_EQ(rebuild.exit_code, 0) << Stderr();
+    std::string log = Stderr();
+    EXPECT_EQ(count(log, "Preparing cache creation..."), 1) << card << ": " << log;
+    EXPECT_EQ(count(log, "Updating Cache..."), 0) << card << ": " << log;
+    EXPECT_NE(rebuild.out.find("\"rebuild_pending\":false"), std::string::npos) << rebuild.out;
+  }
+  EXPECT_NE(Tool("cache status").out.find("Contacts:      2\n"), std::string::npos);
+}
+
+TEST_F(HostToolTest, CacheStatusSaysNeverWhileEveryContactIsStillToRead) {
+  for (const char* stored : {"01/01/1900 00:00", "01/01/1900"}) {
+    ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup' /v LastModification /d '" +
+                   std::string(stored) + "' /f")
+                  .exit_code,
+              0);
+    EXPECT_NE(Tool("cache status").out.find("Last refresh:  never\n"), std::string::npos) << stored;
+    EXPECT_NE(Tool("cache status --json").out.find("\"last_refresh\":null,"), std::string::npos)
+        << stored;
+  }
+  ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup' /v LastModification /d "
+                 "'04/12/2026 10:50' /f")
+                .exit_code,
+            0);
+  EXPECT_NE(Tool("cache status --json").out.find("\"last_refresh\":\"04/12/2026 10:50\","),
+            std::string::npos);
+}
+
 TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNot) {
-  // The demo store, made by the demo, becomes the store of this user.
+  // The demo store, made by the demo in a folder it keeps, becomes the store
+  // of this user.
   std::string demo = home_.Child("demo");
   ToolRun played = Tool("demo '" + demo + "'");
   ASSERT_EQ(played.exit_code, 0) << Stderr();
   // The demo plays a known and an unknown caller.
   EXPECT_NE(played.out.find("A call from 33123456789"), std::string::npos) << played.out;
   EXPECT_NE(played.out.find("FullName: Smith, Ann"), std::string::npos) << played.out;
-  EXPECT_NE(played.out.find("MainPhoneNumber: 33999000111"), std::string::npos) << played.out;
+  EXPECT_NE(played.out.find("No contact for 33999000111\n"), std::string::npos) << played.out;
   ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup\\outlook98' /v PimStore /d '" +
                  demo + "/store' /f")
                 .exit_code,
@@ -166,13 +230,78 @@ TEST_F(HostToolTest, LookupFindsTheCallerAfterTheStartUpBuildAndSaysWhenItDoesNo
   ASSERT_EQ(by_name.exit_code, 0) << Stderr();
   EXPECT_NE(by_name.out.find("FullName: Smith, Ann\n"), std::string::npos) << by_name.out;
 
+  // Nobody: one line for a person, the driver's placeholder for a script.
   ToolRun unknown = Tool("lookup '+33 1 23 45 67 89'");
   EXPECT_EQ(unknown.exit_code, 1);
-  EXPECT_NE(unknown.out.find("NotInPIM: true"), std::string::npos) << unknown.out;
+  EXPECT_EQ(unknown.out, "No contact for +33 1 23 45 67 89\n");
   EXPECT_NE(Stderr().find("only digits and '*' can match"), std::string::npos) << Stderr();
+  ToolRun placeholder = Tool("lookup 999 --json");
+  EXPECT_EQ(placeholder.exit_code, 1);
+  EXPECT_EQ(placeholder.out.rfind("[{\"ContactId\":\"\",", 0), 0u) << placeholder.out;
+  EXPECT_NE(placeholder.out.find("\"MainPhoneNumber\":\"999\""), std::string::npos);
+  EXPECT_NE(placeholder.out.find("\"NotInPIM\":true"), std::string::npos) << placeholder.out;
 
   EXPECT_EQ(Tool("lookup").exit_code, 2);
   EXPECT_EQ(Tool("lookup 1 --bogus").exit_code, 2);
+}
+
+TEST_F(HostToolTest, NameLookupTakesPlainWordsInAnyOrderWithoutCaseOrAccents) {
+  UseDemoStore();
+  ToolRun words = Tool("lookup --name garcia INES");  // no quotes needed
+  ASSERT_EQ(words.exit_code, 0) << Stderr();
+  EXPECT_NE(words.out.find("LastName: García\n"), std::string::npos) << words.out;
+
+  ToolRun two = Tool("lookup --name hugo --json");  // a first name, and a middle one
+  ASSERT_EQ(two.exit_code, 0) << Stderr();
+  EXPECT_NE(two.out.find("\"LastName\":\"Lefèvre\""), std::string::npos) << two.out;
+  EXPECT_NE(two.out.find("\"LastName\":\"Dumas\""), std::string::npos) << two.out;
+  ToolRun one = Tool("lookup --name 'lefevre hugo' --json");
+  ASSERT_EQ(one.exit_code, 0) << Stderr();
+  EXPECT_EQ(one.out.find("},{"), std::string::npos) << one.out;
+
+  // A pattern is the driver's own search, accents and all.
+  EXPECT_EQ(Tool("lookup --name 'lefèvre*'").exit_code, 0) << Stderr();
+  ToolRun pattern = Tool("lookup --name 'lefevre*'");
+  EXPECT_EQ(pattern.exit_code, 1);
+  EXPECT_EQ(pattern.out, "No contact named lefevre*\n");
+
+  ToolRun nobody = Tool("lookup --name 'nobody here' --json");
+  EXPECT_EQ(nobody.exit_code, 1);
+  EXPECT_NE(nobody.out.find("\"FirstName\":\"nobody here\""), std::string::npos) << nobody.out;
+  EXPECT_NE(nobody.out.find("\"NotInPIM\":true"), std::string::npos) << nobody.out;
+  EXPECT_EQ(Tool("lookup --name ' - '").exit_code, 2);  // no word at all
+}
+
+TEST_F(HostToolTest, DemoRemovesTheFolderItMadeUnlessToldToKeepIt) {
+  const std::string tmp = home_.Child("tmp");
+  std::filesystem::create_directory(tmp);
+  ScopedEnv tmpdir("TMPDIR", tmp);
+  auto folders = [&] {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(tmp)) {
+      found.push_back(entry.path().string());
+    }
+    return found;
+  };
+  ToolRun played = Tool("demo");
+  ASSERT_EQ(played.exit_code, 0) << Stderr();
+  EXPECT_NE(played.out.find("FullName: Smith, Ann"), std::string::npos) << played.out;
+  EXPECT_TRUE(folders().empty());
+  // The lines it says a first launch logs are in the log.
+  for (const char* line : {"File does not exist !!! (First launch ?)",
+                           "Error (TestAndSet): the item is not a contact"}) {
+    EXPECT_NE(played.out.find(std::string("\"") + line), std::string::npos) << played.out;
+    EXPECT_NE(Stderr().find(line), std::string::npos) << line;
+  }
+
+  ToolRun kept = Tool("demo --keep");
+  ASSERT_EQ(kept.exit_code, 0) << Stderr();
+  ASSERT_EQ(folders().size(), 1u);
+  EXPECT_TRUE(std::filesystem::is_directory(folders()[0] + "/store"));
+  EXPECT_NE(kept.out.find("export OLCONN97_REGISTRY_DIR='" + folders()[0] + "/settings'"),
+            std::string::npos)
+      << kept.out;
+  EXPECT_EQ(Tool("demo --bogus").exit_code, 2);
 }
 
 TEST_F(HostToolTest, JsonOutputIsValidUtf8WhateverTheCallerTyped) {

@@ -25,9 +25,12 @@ int RunLookup(const Args& args);
 void FinishDriverWork();
 
 // Looks a caller up as the suite's host does: FindFirst on a new cursor,
-// then (unless `first`) FindNext until none, and prints each contact.
-// Returns 0 when the caller is a contact of the store, 1 for the unknown
-// caller's placeholder or a failure.
+// then (unless `first`) FindNext until none, and prints each contact. A
+// name of plain words (no '*', no ',') is matched word by word in any
+// order, without regard to case or accents. An unknown caller prints one
+// "No contact ..." line, or with `json` the driver's placeholder contact.
+// Returns 0 when the caller is a contact of the store, 1 when not or on a
+// failure.
 struct LookupOutput {
   bool json = false;
   bool first = false;

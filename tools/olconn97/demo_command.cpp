@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "commands.h"
 #include "contact_view.h"
@@ -14,16 +16,31 @@ namespace host {
 namespace {
 
 constexpr char kDemoHelp[] =
-    "usage: olconn97 demo [DIR]\n"
+    "usage: olconn97 demo [DIR] [--keep]\n"
     "\n"
-    "Creates a demo contact store of about 40 contacts in DIR (default: a new\n"
-    "folder under $TMPDIR), points the driver at it, creates the driver through\n"
-    "its class factory as the suite's host does, and shows the driver's\n"
-    "developer log and what it answers. Then it plays two calls: a number of\n"
-    "the demo store, looked up and shown as the host shows the caller, and an\n"
-    "unknown number, which gives the driver's placeholder contact. The demo's\n"
-    "settings, cache and store all live in DIR: your own settings are not\n"
-    "touched.\n";
+    "Creates a demo contact store of about 40 contacts in DIR, points the driver\n"
+    "at it, creates the driver through its class factory as the suite's host\n"
+    "does, and shows the driver's developer log and what it answers. Then it\n"
+    "plays two calls: a number of the demo store, looked up and shown as the\n"
+    "host shows the caller, and a number nobody has. The demo's settings, cache\n"
+    "and store all live in DIR: your own settings are not touched.\n"
+    "\n"
+    "Without DIR the demo works in a new folder under $TMPDIR and removes it at\n"
+    "the end. A DIR you name is yours: it is kept.\n"
+    "\n"
+    "  --keep   keep the new folder, to run other commands on the demo store\n";
+
+// Lines the developer log of a first launch on the demo store always holds,
+// and why they are no cause for alarm.
+struct ExpectedLine {
+  const char* line;
+  const char* why;
+};
+constexpr ExpectedLine kFirstLaunchLines[] = {
+    {"File does not exist !!! (First launch ?)", "there is no cache yet, so the driver builds it"},
+    {"Error (TestAndSet): the item is not a contact",
+     "the demo store holds a card without any\n    name, on purpose, and the driver leaves it out"},
+};
 
 // Numbers as the exchange delivers them: digits only.
 constexpr char kKnownCaller[] = "33123456789";  // Ann Smith's business number
@@ -48,15 +65,36 @@ void PlayCall(DataConnector* driver, const char* number, const char* what) {
   std::fflush(stdout);
 }
 
-// The demo folder: the one given, or a new temporary one.
-std::string DemoFolder(const Args& args) {
-  if (!args.empty()) return args[0];
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/olconn97-demo-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) return {};
-  return pattern;
-}
+// The folder the demo works in: the one the user named, kept, or a new
+// temporary one, removed at the end unless asked to keep it.
+class DemoFolder {
+ public:
+  DemoFolder(const std::string& named, bool keep) : path_(named), keep_(keep || !named.empty()) {
+    if (!path_.empty()) return;
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/olconn97-demo-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~DemoFolder() {
+    if (keep_ || path_.empty()) return;
+    std::error_code failed;
+    std::filesystem::remove_all(path_, failed);
+    if (failed) {
+      std::fprintf(stderr, "olconn97 demo: cannot remove %s: %s\n", path_.c_str(),
+                   failed.message().c_str());
+    }
+  }
+  DemoFolder(const DemoFolder&) = delete;
+  DemoFolder& operator=(const DemoFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+  bool kept() const { return keep_; }
+
+ private:
+  std::string path_;
+  bool keep_;
+};
 
 // One setting written through the driver's own settings command, quietly.
 bool Reg(std::initializer_list<const char*> words) {
@@ -80,15 +118,24 @@ int RunDemo(const Args& args) {
     std::fputs(kDemoHelp, stdout);
     return 0;
   }
-  if (args.size() > 1) {
-    std::fprintf(stderr, "olconn97 demo: unexpected argument '%s'\n%s", args[1].c_str(), kDemoHelp);
-    return 2;
+  bool keep = false;
+  std::string named;
+  for (const std::string& arg : args) {
+    if (arg == "--keep") {
+      keep = true;
+    } else if (arg.rfind("--", 0) == 0 || !named.empty() || arg.empty()) {
+      std::fprintf(stderr, "olconn97 demo: unexpected argument '%s'\n%s", arg.c_str(), kDemoHelp);
+      return 2;
+    } else {
+      named = arg;
+    }
   }
-  std::string folder = DemoFolder(args);
-  if (folder.empty()) {
+  DemoFolder demo(named, keep);
+  if (demo.path().empty()) {
     std::perror("olconn97 demo: cannot create a temporary folder");
     return 1;
   }
+  const std::string& folder = demo.path();
   // Everything the driver keeps goes into the demo folder, before the driver
   // reads any setting.
   setenv("OLCONN97_REGISTRY_DIR", (folder + "/settings").c_str(), 1);
@@ -96,7 +143,8 @@ int RunDemo(const Args& args) {
   std::string store = folder + "/store";
   int created = Api().olconn97_demo_store(store.c_str());
   if (created == 1) return 1;
-  std::printf("Demo folder: %s\n%s\n", folder.c_str(),
+  std::printf("Demo folder: %s (%s)\n%s\n", folder.c_str(),
+              demo.kept() ? "kept" : "removed at the end; --keep keeps it",
               created == 3 ? "The demo store is there already." : "Demo store created.");
   if (!Reg({"add", "HKCU\\Software\\Norvale\\7316\\Popup\\outlook98", "/v", "PimStore", "/d",
             store.c_str(), "/f"}) ||
@@ -104,8 +152,14 @@ int RunDemo(const Args& args) {
     std::fprintf(stderr, "olconn97 demo: cannot write the demo's settings\n");
     return 1;
   }
-  std::printf("Driver library: %s\nCreating the driver (its developer log follows)...\n",
-              Library().path().c_str());
+  std::printf("Driver library: %s\n", Library().path().c_str());
+  if (created != 3) {
+    std::printf("A first launch always logs these lines; they are no cause for alarm:\n");
+    for (const ExpectedLine& expected : kFirstLaunchLines) {
+      std::printf("  \"%s\": %s\n", expected.line, expected.why);
+    }
+  }
+  std::printf("Creating the driver (its developer log follows, on stderr)...\n");
   std::fflush(stdout);
   std::string error;
   DataConnector* driver = Library().CreateDriver(&error);
@@ -121,6 +175,13 @@ int RunDemo(const Args& args) {
   PlayCall(driver, kKnownCaller, "a contact of the demo store");
   PlayCall(driver, kUnknownCaller, "a number nobody has");
   driver->Release();
+  if (demo.kept()) {
+    std::printf(
+        "\nThe demo folder stays. Other commands use the demo store (and show the\n"
+        "driver's developer log on stderr, as the demo's settings ask) with:\n"
+        "  export OLCONN97_REGISTRY_DIR='%s/settings' XDG_DATA_HOME='%s/data'\n",
+        folder.c_str(), folder.c_str());
+  }
   return 0;
 }
 

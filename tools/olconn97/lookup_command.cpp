@@ -1,10 +1,13 @@
 // olconn97 lookup: who is calling, found as the suite's host finds it.
 #include <cstdio>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "contact_view.h"
+#include "name_search.h"
 
 namespace host {
 
@@ -12,20 +15,35 @@ namespace {
 
 constexpr char kLookupHelp[] =
     "usage: olconn97 lookup NUMBER [--json] [--first]\n"
-    "       olconn97 lookup --name PATTERN [--json] [--first]\n"
+    "       olconn97 lookup --name NAME... [--json] [--first]\n"
     "\n"
-    "Creates the driver as the suite's host does, lets the cache refresh its\n"
-    "start-up began finish, then searches the contact cache the way the host\n"
-    "does when a call rings: FindFirst on a new search cursor, then FindNext\n"
-    "until no contact is left. Each contact is printed as 'olconn97 contact\n"
+    "Finds a caller the way the suite's host does when a call rings. It creates\n"
+    "the driver, waits until the driver has brought its contact cache up to date\n"
+    "(the refresh, or on first use the build, that its start-up begins), then\n"
+    "asks a new search cursor for the first contact (FindFirst) and the next ones\n"
+    "(FindNext) until none is left. Each contact is printed as 'olconn97 contact\n"
     "show' prints it, with its labelled numbers.\n"
     "\n"
     "NUMBER is compared with the digits of the stored numbers: give digits\n"
     "only ('33123456789'). '*' stands for any run of characters ('0123*' for\n"
     "the numbers that begin so, '*456789' for those that end so); '#', '?'\n"
-    "and '[' are plain characters. With --name the pattern is compared with\n"
-    "the contacts' names ('Smith, Ann', 'smi*'), without regard to case.\n"
-    "A caller the cache does not know gives the driver's placeholder contact.\n"
+    "and '[' are plain characters.\n"
+    "\n"
+    "NAME is plain words (quoted or not) or, when it holds a '*' or a ',', a\n"
+    "pattern:\n"
+    "  words     'ann smith', 'nunez': the contacts with a name word beginning\n"
+    "            with each of them, in any order, without regard to case or\n"
+    "            accents ('nunez' finds 'Núñez, Ana'). Every contact of the\n"
+    "            cache is read for them, so on a large store they are slower\n"
+    "            than a pattern.\n"
+    "  pattern   'smith*', 'SMITH, a*', 'Smith, Ann': the driver's own search,\n"
+    "            on the name as the cache keeps it ('Last, First'), without\n"
+    "            regard to case but with accents; '*' stands for any run of\n"
+    "            characters.\n"
+    "\n"
+    "A caller nobody has gives one line, 'No contact for NUMBER' (or 'No\n"
+    "contact named NAME'); with --json, the driver's own answer: its\n"
+    "placeholder contact, with \"NotInPIM\":true.\n"
     "\n"
     "  --json    a JSON array of the contacts on stdout\n"
     "  --first   only the first contact, as a call pop-up shows it\n"
@@ -49,6 +67,94 @@ struct Held {
   }
 };
 
+// One walk of a new search cursor: FindFirst, then FindNext until none is
+// left. `keep`, when set, chooses the contacts that count.
+struct Search {
+  LONG field = kByPhone;
+  std::string filter;
+  bool first = false;  // stop at the first contact that counts
+  std::function<bool(IDispatch* contact)> keep;
+  // The unknown caller's placeholder is read only to be printed whole: its
+  // lists fail, and the driver logs each failure.
+  bool read_placeholder = true;
+};
+
+bool IsPlaceholder(IDispatch* contact) {
+  HostVariant flag;
+  std::string failure;
+  return SUCCEEDED(Read(contact, "NotInPIM", nullptr, &flag, &failure)) &&
+         flag.raw().vt == VT_BOOL && flag.raw().boolVal != VARIANT_FALSE;
+}
+
+// False with the reason in `failure` when the walk could not be made.
+bool RunSearch(DataConnector* driver, const Search& search, std::vector<ContactView>* found,
+               std::string* failure) {
+  Held<ContactRecord> cursor;
+  HRESULT hr = driver->Dataconnector_OpenContactRecord(cursor.Receive());
+  if (FAILED(hr) || cursor.p == nullptr) {
+    *failure = FAILED(hr) ? FailureText(hr)
+                          : "the driver is not ready: it could not open the contact store "
+                            "(see 'olconn97 status' and the driver's log)";
+    return false;
+  }
+  Held<Contact> contact;
+  HostBstr filter(search.filter);
+  hr = cursor.p->ContactRecord_FindFirst(search.field, filter.get(), contact.Receive());
+  while (SUCCEEDED(hr) && contact.p != nullptr) {
+    if (!search.keep || search.keep(contact.p)) {
+      if (search.read_placeholder || !IsPlaceholder(contact.p)) {
+        found->push_back(ReadContact(contact.p));
+      } else {
+        found->emplace_back().not_in_pim = true;
+      }
+      // Nothing follows the placeholder: it means the search found no row.
+      if (search.first || found->back().not_in_pim) break;
+    }
+    hr = cursor.p->ContactRecord_FindNext(contact.Receive());
+  }
+  if (FAILED(hr)) *failure = FailureText(hr);
+  return SUCCEEDED(hr);
+}
+
+std::string TextMember(IDispatch* contact, const char* name) {
+  HostVariant value;
+  std::string failure;
+  return SUCCEEDED(Read(contact, name, nullptr, &value, &failure)) ? value.Text() : std::string();
+}
+
+// Plain words: the driver compares case only, so every contact of the cache
+// is walked and its names compared here. A contact whose rows are not side
+// by side in the cursor's order comes once.
+bool FindByWords(DataConnector* driver, const std::string& typed, const LookupOutput& output,
+                 std::vector<ContactView>* found, std::string* failure) {
+  std::vector<std::string> words = SearchWords(typed);
+  std::set<std::string> seen;
+  Search every{kByName, "*", output.first, [&](IDispatch* contact) {
+                 std::string names = TextMember(contact, "FullName") + " " +
+                                     TextMember(contact, "FirstName") + " " +
+                                     TextMember(contact, "LastName");
+                 return NameHasWords(names, words) &&
+                        seen.insert(TextMember(contact, "ContactId")).second;
+               }};
+  if (!RunSearch(driver, every, found, failure)) return false;
+  if (!found->empty()) return true;
+  // Nobody: the driver's own answer for the name, its placeholder.
+  return RunSearch(driver, Search{kByName, typed, true, nullptr, output.json}, found, failure);
+}
+
+void PrintFound(const std::vector<ContactView>& found, bool json) {
+  if (json) {
+    std::string out = "[";
+    for (size_t i = 0; i < found.size(); ++i) out += (i > 0 ? "," : "") + ContactJson(found[i]);
+    std::printf("%s]\n", out.c_str());
+    return;
+  }
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (i > 0) std::printf("\n");
+    PrintContactText(found[i]);
+  }
+}
+
 }  // namespace
 
 void FinishDriverWork() {
@@ -59,39 +165,24 @@ void FinishDriverWork() {
 
 int LookUp(DataConnector* driver, LONG field, const std::string& value,
            const LookupOutput& output) {
-  Held<ContactRecord> cursor;
-  HRESULT hr = driver->Dataconnector_OpenContactRecord(cursor.Receive());
-  if (FAILED(hr) || cursor.p == nullptr) {
-    std::fprintf(stderr, "olconn97 lookup: %s\n",
-                 FAILED(hr) ? FailureText(hr).c_str()
-                            : "the driver is not ready: it could not open the contact store "
-                              "(see 'olconn97 status' and the driver's log)");
-    return 1;
-  }
   std::vector<ContactView> found;
-  Held<Contact> contact;
-  HostBstr filter(value);
-  hr = cursor.p->ContactRecord_FindFirst(field, filter.get(), contact.Receive());
-  while (SUCCEEDED(hr) && contact.p != nullptr) {
-    found.push_back(ReadContact(contact.p));
-    if (output.first) break;
-    hr = cursor.p->ContactRecord_FindNext(contact.Receive());
-  }
-  if (FAILED(hr)) {
-    std::fprintf(stderr, "olconn97 lookup: %s\n", FailureText(hr).c_str());
+  std::string failure;
+  bool searched = field == kByName && !IsNamePattern(value)
+                      ? FindByWords(driver, value, output, &found, &failure)
+                      : RunSearch(driver, Search{field, value, output.first, nullptr, output.json},
+                                  &found, &failure);
+  if (!searched) {
+    std::fprintf(stderr, "olconn97 lookup: %s\n", failure.c_str());
     return 1;
   }
-  if (output.json) {
-    std::string out = "[";
-    for (size_t i = 0; i < found.size(); ++i) out += (i > 0 ? "," : "") + ContactJson(found[i]);
-    std::printf("%s]\n", out.c_str());
+  bool unknown = found.empty() || found[0].not_in_pim;
+  if (unknown && !output.json) {
+    // The placeholder only repeats what was typed; a person wants the answer.
+    std::printf("No contact %s %s\n", field == kByName ? "named" : "for", value.c_str());
   } else {
-    for (size_t i = 0; i < found.size(); ++i) {
-      if (i > 0) std::printf("\n");
-      PrintContactText(found[i]);
-    }
+    PrintFound(found, output.json);
   }
-  return found.empty() || found[0].not_in_pim ? 1 : 0;
+  return unknown ? 1 : 0;
 }
 
 int RunLookup(const Args& args) {
@@ -116,9 +207,16 @@ int RunLookup(const Args& args) {
       values.push_back(arg);
     }
   }
-  if (values.size() != 1 || values[0].empty()) {
+  if (field == kByName && values.size() > 1) {
+    // Words need no quotes: 'lookup --name ann smith'.
+    for (size_t i = 1; i < values.size(); ++i) values[0] += " " + values[i];
+    values.resize(1);
+  }
+  bool no_words = field == kByName && values.size() == 1 && !IsNamePattern(values[0]) &&
+                  SearchWords(values[0]).empty();
+  if (values.size() != 1 || values[0].empty() || no_words) {
     std::fprintf(stderr, "olconn97 lookup: expected one %s\n%s",
-                 field == kByName ? "name pattern" : "number", kLookupHelp);
+                 field == kByName ? "name (words or a pattern)" : "number", kLookupHelp);
     return 2;
   }
   std::string error;

@@ -15,12 +15,30 @@ constexpr char kStatusHelp[] =
     "\n"
     "Creates the driver as the suite's host does and prints what it answers:\n"
     "  PIMInstalled  whether the driver started (its connection to the contact store)\n"
-    "  PIMName       the PIM code (4096 when ready, else 0)\n"
+    "  PIMName       the PIM code: 4096 when the contact store is connected and the\n"
+    "                driver ready, 0 when it is not\n"
     "  Version       the contact store's version text (\"0\" when not ready)\n"
     "  Cache         what start-up did about a cache file it could not use, if anything\n"
     "\n"
     "  --json   one JSON object on stdout\n"
     "Exit status: 0 when the driver is ready, 1 when it is not.\n";
+
+// What the PIM code the driver answers means to the person reading it.
+struct PimCodeMeaning {
+  LONG code;
+  const char* meaning;
+};
+constexpr PimCodeMeaning kPimCodes[] = {
+    {4096, "the contact store is connected and the driver ready"},
+    {0, "not ready: the driver could not start (see its log)"},
+};
+
+std::string PimCodeText(LONG code) {
+  for (const PimCodeMeaning& known : kPimCodes) {
+    if (known.code == code) return std::to_string(code) + " (" + known.meaning + ")";
+  }
+  return std::to_string(code);
+}
 
 struct DriverState {
   bool installed = false;
@@ -86,8 +104,8 @@ int RunStatus(const Args& args) {
         state.installed ? "true" : "false", state.pim_name, JsonEscape(state.version).c_str(),
         JsonEscape(state.cache_recovery).c_str());
   } else {
-    std::printf("PIMInstalled: %s\nPIMName: %d\nVersion: %s\n", state.installed ? "true" : "false",
-                state.pim_name, state.version.c_str());
+    std::printf("PIMInstalled: %s\nPIMName: %s\nVersion: %s\n", state.installed ? "true" : "false",
+                PimCodeText(state.pim_name).c_str(), state.version.c_str());
     if (!state.cache_recovery.empty()) std::printf("Cache: %s\n", state.cache_recovery.c_str());
   }
   return state.installed ? 0 : 1;
