@@ -129,7 +129,8 @@ TEST_F(KhardTest, OurStoreReadsAnAddressBookKhardWrote) {
   EXPECT_EQ(friends.value()->DefaultItemType(), 2);  // a contacts folder, found as it is
   com::ComPtr<Items> items = friends.value()->GetItems().value();
   ASSERT_EQ(items->Count(), 1);
-  ContactItem* ann = items->Item(1).value()->AsContact();
+  com::ComPtr<Item> item = items->Item(1).value();  // keeps the contact below alive
+  ContactItem* ann = item->AsContact();
   ASSERT_NE(ann, nullptr);
   EXPECT_EQ(ann->Text("LastNameAndFirstName"), "Smith, Ann");
   EXPECT_EQ(ann->Text("BusinessTelephoneNumber"), "+33 1 23 45");
