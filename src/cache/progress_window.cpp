@@ -101,7 +101,8 @@ void frmCreateCache::ShowFolderDone() { (void)progress_->set_value(progress_->ma
 
 void frmCreateCache::PrintProgress(bool final_line) {
   if (!StderrIsTerminal()) return;
-  auto now = std::chrono::steady_clock::now();
+  // The loop's clock: the one a test advances.
+  ui::LoopTime now = desktop().loop().clock().Now();
   if (!final_line && printed_ && now - last_print_ < std::chrono::milliseconds(100)) return;
   last_print_ = now;
   printed_ = true;

@@ -9,10 +9,10 @@
 #ifndef OLCONN97_CACHE_PROGRESS_WINDOW_H_
 #define OLCONN97_CACHE_PROGRESS_WINDOW_H_
 
-#include <chrono>
 #include <string>
 
 #include "outside/ui/control.h"
+#include "outside/ui/loop_clock.h"
 #include "outside/ui/timer_control.h"
 #include "outside/ui/window_model.h"
 
@@ -54,7 +54,7 @@ class frmCreateCache final : public ui::WindowModel {
   ui::ProgressBar* progress_ = nullptr;
   ui::Animation* animation_ = nullptr;
   ui::TimerControl* timer_ = nullptr;
-  std::chrono::steady_clock::time_point last_print_{};
+  ui::LoopTime last_print_{};
   bool printed_ = false;
   bool walking_ = false;
 };
