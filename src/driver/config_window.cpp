@@ -31,14 +31,6 @@ ui::Bounds CommandBounds(int row) {
   return {kCommandLeft, kCommandTops[row], kCommandWidth, kCommandHeight};
 }
 
-// The process's one window. It is created on the desktop of its first use
-// and never destroyed at exit, like the shared state: the host may call in
-// until the very end of the process.
-std::unique_ptr<frmConfigPIM>& ConfigWindowHolder() {
-  static auto* holder = new std::unique_ptr<frmConfigPIM>();
-  return *holder;
-}
-
 }  // namespace
 
 frmConfigPIM::frmConfigPIM(ui::Desktop& desktop) : WindowModel(desktop, kWindowName) {}
@@ -126,11 +118,13 @@ void frmConfigPIM::Reinitialize() {
 }
 
 frmConfigPIM& ConfigWindow() {
-  std::unique_ptr<frmConfigPIM>& window = ConfigWindowHolder();
+  // The process's one window, kept with the shared state: created on the
+  // desktop of its first use, it lives as long as the process.
+  std::unique_ptr<frmConfigPIM>& window = Shared().config_window;
   if (!window) window = std::make_unique<frmConfigPIM>(Shared().services.desktop());
   return *window;
 }
 
-void ResetConfigWindowForTesting() { ConfigWindowHolder().reset(); }
+void ResetConfigWindowForTesting() { Shared().config_window.reset(); }
 
 }  // namespace olconn97

@@ -4,6 +4,7 @@
 #include "cache/progress_window.h"
 #include "diag/localize.h"
 #include "diag/log_window.h"
+#include "driver/config_window.h"
 #include "driver/settings.h"
 #include "outside/jet/dao.h"
 #include "outside/pim/objects.h"

@@ -24,6 +24,7 @@ namespace olconn97 {
 class DataCache;
 class cContactRecord;
 class frmCreateCache;
+class frmConfigPIM;
 struct LocalizationState;
 namespace registry {
 class Registry;
@@ -119,6 +120,8 @@ struct SharedState {
   // The one cache maintainer, and the window its walks run behind.
   std::unique_ptr<DataCache> gDataCache;
   std::unique_ptr<frmCreateCache> progress_window;
+  // The configuration window, created on first use (ConfigWindow()).
+  std::unique_ptr<frmConfigPIM> config_window;
   // What this process's start-up did about a cache file it could not use
   // (one line), or empty.
   std::string cache_recovery;
