@@ -16,7 +16,8 @@ StoreLocation ConfiguredStoreLocation() {
   return {data.ok() ? data.value() + "/olconn97/pim" : std::string(), false};
 }
 
-Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& location) {
+Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& location,
+                                                     pim::ReportFunction report) {
   pim::ApplicationOptions options;
   options.store_folder = location.folder;
   options.create_store = !location.configured;
@@ -24,7 +25,7 @@ Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& locati
     return std::string(
         TrimBlanks(RegReadString(Hive::kCurrentUser, kOutlook98Key, "SendmailCommand")));
   };
-  options.report = [](std::string_view line) { DebugOutput(line); };
+  options.report = report ? std::move(report) : [](std::string_view line) { DebugOutput(line); };
   return pim::Application::Create(std::move(options));
 }
 

@@ -26,8 +26,10 @@ struct StoreLocation {
 StoreLocation ConfiguredStoreLocation();
 
 // A new connection to the store at `location`; mail goes through the
-// command of the setting "SendmailCommand", read when a mail is sent.
-Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& location);
+// command of the setting "SendmailCommand", read when a mail is sent. What
+// the store skips or cannot read goes to `report`, else to debugger output.
+Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& location,
+                                                     pim::ReportFunction report = {});
 
 }  // namespace olconn97
 

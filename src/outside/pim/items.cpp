@@ -61,10 +61,13 @@ Result<com::ComPtr<Items>> Items::Restrict(std::string_view filter_text) const {
   }
   OLC_ASSIGN_OR_RETURN(shell::WallTime bound, ParseFilterTime(filter.value));
   std::vector<std::string> kept;
+  std::optional<shell::WallTime> linked = context_.store->LinkedSince(folder_);
   for (const std::string& file : files_) {
     Result<shell::WallTime> modified =
         ItemChangeTime(context_.store->PathOf(ItemLocation{folder_, file}));
-    if (modified.ok() && Compare(modified.value(), filter.comparison, bound)) kept.push_back(file);
+    if (!modified.ok()) continue;
+    shell::WallTime arrived = linked ? std::max(modified.value(), *linked) : modified.value();
+    if (Compare(arrived, filter.comparison, bound)) kept.push_back(file);
   }
   return com::MakeObject<Items>(context_, folder_, std::move(kept));
 }
@@ -129,7 +132,9 @@ com::ComPtr<MAPIFolder> Item::ParentFolder() const {
 
 Result<shell::WallTime> Item::LastModificationTime() const {
   if (!saved()) return Status::Failed("the item was never saved");
-  return ItemChangeTime(path());
+  OLC_ASSIGN_OR_RETURN(shell::WallTime changed, ItemChangeTime(path()));
+  std::optional<shell::WallTime> linked = context_.store->LinkedSince(location_.folder);
+  return linked ? std::max(changed, *linked) : changed;
 }
 
 Status Item::WriteFile(std::string_view bytes, std::string_view stem, std::string_view extension) {

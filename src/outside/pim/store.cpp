@@ -16,6 +16,7 @@
 #include "base/strings.h"
 #include "outside/pim/entry_id.h"
 #include "outside/pim/store_files.h"
+#include "outside/shell/shell.h"
 
 namespace olconn97::pim {
 
@@ -38,10 +39,6 @@ constexpr DefaultFolderSpec kDefaultFolders[] = {
     {kFolderDeletedItems, "Deleted Items", FolderKind::kMail},
     {kFolderDrafts, "Drafts", FolderKind::kMail},
 };
-
-std::string JoinRelative(const std::string& parent, std::string_view name) {
-  return parent.empty() ? std::string(name) : parent + "/" + std::string(name);
-}
 
 // A directory name for a display name: no "/", no control character, not
 // hidden.
@@ -88,14 +85,15 @@ bool IsPlainName(std::string_view name) {
   return true;
 }
 
-Store::Store(std::string root, std::string store_id)
-    : root_(std::move(root)), store_id_(std::move(store_id)) {}
+Store::Store(std::string root, std::string store_id, ReportFunction report)
+    : root_(std::move(root)), store_id_(std::move(store_id)), report_(std::move(report)) {}
 
-Result<std::shared_ptr<Store>> Store::Open(const std::string& root_in, bool create) {
+Result<std::shared_ptr<Store>> Store::Open(const std::string& root_in, bool create,
+                                           ReportFunction report) {
   std::string root = root_in;
   while (root.size() > 1 && root.back() == '/') root.pop_back();
   if (root.empty()) return Status::Unavailable("no contact store folder is configured");
-  if (!IsDirectory(root)) {
+  if (!DirectoryIdOf(root).ok()) {
     if (!create) {
       return Status::Unavailable("the contact store " + root +
                                  " does not exist or is not a folder");
@@ -106,7 +104,7 @@ Result<std::shared_ptr<Store>> Store::Open(const std::string& root_in, bool crea
     return Status::Unavailable("the contact store " + root + " cannot be read");
   }
   OLC_ASSIGN_OR_RETURN(std::string store_id, ReadOrCreateStoreId(root));
-  std::shared_ptr<Store> store(new Store(root, std::move(store_id)));
+  std::shared_ptr<Store> store(new Store(root, std::move(store_id), std::move(report)));
   // A store we may not write to still opens; it just keeps what it has.
   if (access(root.c_str(), W_OK) == 0) OLC_RETURN_IF_ERROR(store->EnsureDefaultFolders());
   return store;
@@ -121,10 +119,11 @@ Status Store::EnsureDefaultFolders() {
     if (present) continue;
     std::string relative = DirectoryNameFor(wanted.name);
     FolderMarker marker{NewIdentity(), wanted.kind, wanted.name, wanted.code};
-    if (!IsDirectory(root_ + "/" + relative)) {
+    if (!PathExists(root_ + "/" + relative)) {
       OLC_RETURN_IF_ERROR(MakeDirectory(root_ + "/" + relative));
-    } else if (ReadFolderMarker(root_ + "/" + relative).ok()) {
-      continue;  // a folder of that name is someone else's: leave it alone
+    } else if (!IsDirectory(root_ + "/" + relative) ||
+               ReadFolderMarker(root_ + "/" + relative).ok()) {
+      continue;  // a folder (or link) of that name is someone else's: leave it alone
     }
     OLC_RETURN_IF_ERROR(WriteFolderMarker(root_ + "/" + relative, marker));
   }
@@ -145,45 +144,6 @@ FolderRecord Store::Top() const {
   top.name = ReadStoreName(root_).value_or(kTopFolderDefaultName);
   top.kind = FolderKind::kMail;
   return top;
-}
-
-Result<FolderRecord> Store::ReadFolder(const std::string& relative) const {
-  if (relative.empty()) return Top();
-  std::string path = root_ + "/" + relative;
-  if (!IsDirectory(path)) return Status::NotFound("the folder " + relative + " does not exist");
-  FolderRecord record;
-  record.relative = relative;
-  Result<FolderMarker> marker = ReadFolderMarker(path);
-  if (marker.ok()) {
-    record.key = marker.value().id;
-    record.name = marker.value().name;
-    record.kind = marker.value().kind;
-    record.default_code = marker.value().default_code;
-    record.marked = true;
-  } else {
-    record.key = "p:" + relative;
-    record.kind = ClassifyUnmarkedFolder(path);
-    record.name = ReadDisplayName(path).value_or("");
-  }
-  if (record.name.empty()) record.name = relative.substr(relative.rfind('/') + 1);
-  return record;
-}
-
-Result<std::vector<FolderRecord>> Store::Subfolders(const FolderRecord& folder) const {
-  OLC_ASSIGN_OR_RETURN(std::vector<std::string> names,
-                       ListEntries(PathOf(folder), EntryType::kDirectory));
-  std::vector<FolderRecord> folders;
-  for (const std::string& name : names) {
-    if (!IsPlainName(name)) continue;
-    Result<FolderRecord> child = ReadFolder(JoinRelative(folder.relative, name));
-    if (child.ok()) folders.push_back(std::move(child).value());
-  }
-  std::sort(folders.begin(), folders.end(), [](const FolderRecord& a, const FolderRecord& b) {
-    std::string la = ToLowerAscii(a.name);
-    std::string lb = ToLowerAscii(b.name);
-    return la != lb ? la < lb : a.relative < b.relative;
-  });
-  return folders;
 }
 
 Result<FolderRecord> Store::ParentOf(const FolderRecord& folder) const {
@@ -244,6 +204,19 @@ Status Store::RenameFolder(const FolderRecord& folder, std::string_view name_in,
       return Status::Error(Code::kAlreadyExists, "a folder named " + name + " exists already");
     }
   }
+  if (folder.linked) {
+    // A linked address book is named by its link; its own files stay as
+    // they are. Its path, and with it its identity, changes.
+    std::string relative = JoinRelative(parent.relative, DirectoryNameFor(name));
+    if (PathExists(root_ + "/" + relative)) {
+      return Status::Error(Code::kAlreadyExists, "the store holds " + relative + " already");
+    }
+    if (std::rename(PathOf(folder).c_str(), (root_ + "/" + relative).c_str()) != 0) {
+      return Status::FromErrno(errno, "cannot rename " + PathOf(folder));
+    }
+    OLC_ASSIGN_OR_RETURN(*renamed, ReadFolder(relative));
+    return Status::Ok();
+  }
   if (!folder.marked) {
     // A synced address book: its display name is its "displayname" file;
     // the directory keeps its name so the folder keeps its identity.
@@ -290,85 +263,6 @@ std::string Store::ItemEntryId(const ItemLocation& item) const {
   return EncodeEntryId({store_id_, item.folder.key, item.file});
 }
 
-Result<FolderRecord> Store::FolderFromId(std::string_view entry_id,
-                                         std::string_view store_id) const {
-  OLC_ASSIGN_OR_RETURN(EntryIdParts parts, DecodeEntryId(entry_id));
-  if (parts.store_id != store_id_ || (!store_id.empty() && store_id != store_id_)) {
-    return Status::NotFound("the entry ID belongs to another store");
-  }
-  if (!parts.file.empty()) return Status::NotFound("the entry ID names an item, not a folder");
-  return FindByKey(parts.folder_key);
-}
-
-Result<ItemLocation> Store::ItemFromId(std::string_view entry_id, std::string_view store_id) const {
-  OLC_ASSIGN_OR_RETURN(EntryIdParts parts, DecodeEntryId(entry_id));
-  if (parts.store_id != store_id_ || (!store_id.empty() && store_id != store_id_)) {
-    return Status::NotFound("the entry ID belongs to another store");
-  }
-  if (!IsPlainName(parts.file) || ItemKindOfFile(parts.file) == ItemFileKind::kNone) {
-    return Status::NotFound("the entry ID names no item");
-  }
-  OLC_ASSIGN_OR_RETURN(FolderRecord folder, FindByKey(parts.folder_key));
-  ItemLocation item{std::move(folder), std::move(parts.file)};
-  if (!IsRegularFile(PathOf(item))) return Status::NotFound("the item does not exist (any more)");
-  return item;
-}
-
-Result<FolderRecord> Store::FindByKey(std::string_view key) const {
-  if (key == "top") return Top();
-  if (key.starts_with("p:")) {
-    std::string relative(key.substr(2));
-    for (std::string_view part : Split(relative, '/')) {
-      if (!IsPlainName(part)) return Status::NotFound("the entry ID names no folder");
-    }
-    // Every step must be a real directory inside the store, never a link.
-    std::string walked;
-    for (std::string_view part : Split(relative, '/')) {
-      walked = JoinRelative(walked, part);
-      if (!IsDirectory(root_ + "/" + walked)) return Status::NotFound("the folder does not exist");
-    }
-    Result<FolderRecord> folder = ReadFolder(relative);
-    if (!folder.ok() || folder.value().key != key)
-      return Status::NotFound("the folder does not exist");
-    return folder;
-  }
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    std::string relative;
-    {
-      std::lock_guard<std::mutex> lock(index_mutex_);
-      auto it = marked_index_.find(std::string(key));
-      if (it != marked_index_.end()) relative = it->second;
-    }
-    if (!relative.empty()) {
-      Result<FolderRecord> folder = ReadFolder(relative);
-      if (folder.ok() && folder.value().key == key) return folder;
-    }
-    if (attempt == 0) IndexTree();
-  }
-  return Status::NotFound("the entry ID names no folder of this store");
-}
-
-void Store::IndexTree() const {
-  std::map<std::string, std::string> index;
-  std::vector<std::string> pending{""};
-  while (!pending.empty()) {
-    std::string relative = std::move(pending.back());
-    pending.pop_back();
-    Result<std::vector<std::string>> names =
-        ListEntries(relative.empty() ? root_ : root_ + "/" + relative, EntryType::kDirectory);
-    if (!names.ok()) continue;
-    for (const std::string& name : names.value()) {
-      if (!IsPlainName(name)) continue;
-      std::string child = JoinRelative(relative, name);
-      Result<FolderMarker> marker = ReadFolderMarker(root_ + "/" + child);
-      if (marker.ok()) index.emplace(marker.value().id, child);
-      pending.push_back(child);
-    }
-  }
-  std::lock_guard<std::mutex> lock(index_mutex_);
-  marked_index_ = std::move(index);
-}
-
 Status Store::WriteItem(const ItemLocation& item, std::string_view bytes) const {
   if (!IsPlainName(item.file))
     return Status::InvalidArgument("not a plain file name: " + item.file);
@@ -408,6 +302,18 @@ Status Store::RemoveItem(const ItemLocation& item) const {
   if (unlink(PathOf(item).c_str()) != 0)
     return Status::FromErrno(errno, "cannot delete " + item.file);
   return Status::Ok();
+}
+
+void Store::ReportOnce(const std::string& key, std::string_view line) const {
+  {
+    std::lock_guard<std::mutex> lock(report_mutex_);
+    if (!reported_.insert(key).second) return;
+  }
+  if (report_) {
+    report_(line);
+  } else {
+    shell::PosixShell().DebugOutput(line);
+  }
 }
 
 }  // namespace olconn97::pim

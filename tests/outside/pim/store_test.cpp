@@ -159,7 +159,7 @@ TEST_F(StoreTest, ForgedEntryIdsFailWithoutReachingOutside) {
   }
   EXPECT_FALSE(store->ItemFromId(valid, "another-store").ok());
   EXPECT_FALSE(store->FolderFromId(EncodeEntryId({sid, "p:Contacts/outside", ""}), "").ok());
-  // Nothing outside the store is listed either.
+  // Nor are the links listed: one leads to a file, the other above the store.
   EXPECT_EQ(store->ItemFiles(contacts).value(), std::vector<std::string>{"real.vcf"});
   for (const FolderRecord& sub : store->Subfolders(contacts).value()) {
     ADD_FAILURE() << "a linked folder was listed: " << sub.relative;
