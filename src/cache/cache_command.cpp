@@ -113,7 +113,9 @@ void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
 Status RunWalk(bool rebuild, std::ostream& err) {
   auto driver = std::make_unique<cDataConnector>();
   if (!Shared().gDriverReady) {
-    return Status::Unavailable("the driver did not start: no contact store (see its log)");
+    const std::string& problem = Shared().store_problem;
+    return Status::Unavailable("the driver did not start: " +
+                               (problem.empty() ? "no contact store (see its log)" : problem));
   }
   PumpUntilIdle();
   auto started = std::chrono::steady_clock::now();

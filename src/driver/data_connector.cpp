@@ -227,6 +227,8 @@ Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_vi
   // What start-up did about a cache file it could not use: a host's status
   // page shows it (empty text when nothing happened).
   if (command == "cacheRecovery") return com::Variant::String(Shared().cache_recovery);
+  // Why start-up could not open the contact store (empty when it could).
+  if (command == "storeProblem") return com::Variant::String(Shared().store_problem);
   return com::Variant();
 }
 

@@ -5,7 +5,9 @@
 // read is never created, and the connection fails: for the driver that is
 // "Outlook not installed". Without the setting the store is the user's own,
 // $XDG_DATA_HOME/olconn97/pim, created on first use with its default
-// folders.
+// folders. Neither is ever made of a folder that holds something already
+// (an address book pointed at as the store): the connection fails, saying
+// what works instead.
 #ifndef OLCONN97_DRIVER_PIM_CONNECTION_H_
 #define OLCONN97_DRIVER_PIM_CONNECTION_H_
 

@@ -122,6 +122,9 @@ struct SharedState {
   // What this process's start-up did about a cache file it could not use
   // (one line), or empty.
   std::string cache_recovery;
+  // Why the last start-up could not open the contact store (one line), or
+  // empty.
+  std::string store_problem;
 
   // Diagnostics: the developer log is on (set by the log window's load).
   bool gLogEnabled = false;

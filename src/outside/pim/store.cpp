@@ -55,6 +55,38 @@ std::string DirectoryNameFor(std::string_view name) {
   return safe;
 }
 
+// A folder that is no store yet becomes one only when it holds nothing of
+// its own: an address book or a folder of address books pointed at as the
+// store would get seven folders written into it and its cards read as
+// mail. Links are welcome (address books linked into a new store), and so
+// are hidden files.
+Status CheckNewStoreFolder(const std::string& root) {
+  if (PathExists(root + "/" + kStoreMarker)) return Status::Ok();
+  std::vector<std::string> links;
+  Result<std::vector<std::string>> folders = ListEntries(root, EntryType::kDirectory, &links);
+  Result<std::vector<std::string>> files = ListEntries(root, EntryType::kFile);
+  if (!folders.ok()) return Status::Unavailable("the contact store " + root + " cannot be read");
+  if (folders.value().empty() && files.ok() && files.value().empty()) return Status::Ok();
+  std::string found = "it holds files or folders of its own";
+  std::string command = "olconn97 store link PATH";
+  if (HoldsCards(root) || PathExists(root + "/displayname")) {
+    found = "it holds vCard files, as an address book does (a khard or vdirsyncer collection)";
+    command = "olconn97 store link '" + root + "'";
+  } else if (std::any_of(folders.value().begin(), folders.value().end(),
+                         [&](const std::string& name) { return HoldsCards(root + "/" + name); })) {
+    found = "it holds address books (the folder of a khard or vdirsyncer set-up)";
+    command = "olconn97 store link '" + root + "'";
+  }
+  return Status::Unavailable(root +
+                             " is not a contact store, and a folder that holds something already "
+                             "is never made one: " +
+                             found +
+                             ". Use an empty or new folder as the store (set \"PimStore\" to it, "
+                             "or remove that setting for the default store), then link address "
+                             "books into it: " +
+                             command);
+}
+
 }  // namespace
 
 std::string NewIdentity() {
@@ -103,6 +135,7 @@ Result<std::shared_ptr<Store>> Store::Open(const std::string& root_in, bool crea
   if (access(root.c_str(), R_OK | X_OK) != 0) {
     return Status::Unavailable("the contact store " + root + " cannot be read");
   }
+  OLC_RETURN_IF_ERROR(CheckNewStoreFolder(root));
   OLC_ASSIGN_OR_RETURN(std::string store_id, ReadOrCreateStoreId(root));
   std::shared_ptr<Store> store(new Store(root, std::move(store_id), std::move(report)));
   // A store we may not write to still opens; it just keeps what it has.

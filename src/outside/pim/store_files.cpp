@@ -250,6 +250,14 @@ FolderKind ClassifyUnmarkedFolder(const std::string& folder_path) {
   return journal ? FolderKind::kJournal : FolderKind::kMail;
 }
 
+bool HoldsCards(const std::string& folder_path) {
+  Result<std::vector<std::string>> files = ListEntries(folder_path, EntryType::kFile);
+  return files.ok() &&
+         std::any_of(files.value().begin(), files.value().end(), [](const std::string& name) {
+           return ItemKindOfFile(name) == ItemFileKind::kContact;
+         });
+}
+
 bool HoldsNothing(const std::string& folder_path) {
   std::vector<std::string> links;
   Result<std::vector<std::string>> folders =

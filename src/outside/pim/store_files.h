@@ -60,6 +60,8 @@ Status WriteStoreName(const std::string& root, const std::string& store_id,
 
 // The kind of a folder without marker, from what it holds.
 FolderKind ClassifyUnmarkedFolder(const std::string& folder_path);
+// Whether a folder holds .vcf files: an address book's cards.
+bool HoldsCards(const std::string& folder_path);
 // Whether a folder holds no entry but hidden ones.
 bool HoldsNothing(const std::string& folder_path);
 // A synced address book's "displayname" file, trimmed; kNotFound without one.
