@@ -110,6 +110,12 @@ class Store {
   Result<FolderRecord> CreateFolder(const FolderRecord& parent, std::string_view name,
                                     FolderKind kind);
   Status RenameFolder(const FolderRecord& folder, std::string_view name, FolderRecord* renamed);
+  // The folder a user names: the path of its directory below the root (or
+  // the whole path), its path of names as 'store folders' lists it (with
+  // or without the top folder's name), or its name alone when no other
+  // folder has it.
+  Result<FolderRecord> FindFolder(std::string_view path_or_name) const;
+
   // Item files of a folder, sorted by name.
   Result<std::vector<std::string>> ItemFiles(const FolderRecord& folder) const;
 
@@ -152,12 +158,14 @@ class Store {
   struct WalkedFolder {
     FolderRecord record;
     FolderChain chain;
+    std::string names;  // path of names below the top folder
   };
   Result<std::vector<WalkedFolder>> FoldersBelow(const std::string& relative,
                                                  const FolderChain& chain,
                                                  bool identity_only = false) const;
-  // Every folder below the top one, each before those below it.
-  void WalkTree(const std::function<void(const FolderRecord&)>& visit,
+  // Every folder below the top one, each before those below it, with its
+  // path of names below the top folder ("Inbox/Suppliers").
+  void WalkTree(const std::function<void(const FolderRecord&, const std::string& names)>& visit,
                 bool identity_only = false) const;
   Result<FolderRecord> FindByKey(std::string_view key) const;
   void IndexTree() const;

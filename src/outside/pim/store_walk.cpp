@@ -83,7 +83,7 @@ Result<std::vector<Store::WalkedFolder>> Store::FoldersBelow(const std::string& 
     Result<FolderRecord> child = identity_only ? ReadIdentity(JoinRelative(relative, name))
                                                : ReadFolder(JoinRelative(relative, name));
     if (!child.ok()) continue;
-    folders.push_back({std::move(child).value(), chain});
+    folders.push_back({std::move(child).value(), chain, {}});
     folders.back().chain.push_back(step.id);
   }
   return folders;
@@ -105,6 +105,37 @@ Result<std::vector<FolderRecord>> Store::Subfolders(const FolderRecord& folder) 
     return la != lb ? la < lb : a.relative < b.relative;
   });
   return folders;
+}
+
+Result<FolderRecord> Store::FindFolder(std::string_view path_or_name) const {
+  std::string wanted(TrimBlanks(path_or_name));
+  while (wanted.size() > 1 && wanted.back() == '/') wanted.pop_back();
+  if (wanted.starts_with(root_ + "/")) wanted.erase(0, root_.size() + 1);
+  if (wanted.empty()) return Status::InvalidArgument("no folder named");
+  Result<FolderRecord> at = FolderAt(wanted);
+  if (at.ok()) return at;
+  std::string top_prefix = Top().name + "/";
+  if (wanted.size() > top_prefix.size() &&
+      EqualsIgnoreCase(wanted.substr(0, top_prefix.size()), top_prefix)) {
+    wanted.erase(0, top_prefix.size());
+  }
+  std::vector<FolderRecord> found;
+  WalkTree([&](const FolderRecord& folder, const std::string& names) {
+    if (EqualsIgnoreCase(names, wanted) || EqualsIgnoreCase(folder.name, wanted)) {
+      found.push_back(folder);
+    }
+  });
+  if (found.empty()) {
+    return Status::NotFound("the store has no folder " + wanted +
+                            " ('olconn97 store folders' lists them)");
+  }
+  if (found.size() > 1) {
+    std::string paths;
+    for (const FolderRecord& folder : found) paths += (paths.empty() ? "" : ", ") + folder.relative;
+    return Status::InvalidArgument("several folders are named " + wanted + " (" + paths +
+                                   "): name one by its path");
+  }
+  return found.front();
 }
 
 std::optional<shell::WallTime> Store::LinkedSince(const FolderRecord& folder) const {
@@ -173,12 +204,13 @@ Result<FolderRecord> Store::FindByKey(std::string_view key) const {
   return Status::NotFound("the entry ID names no folder of this store");
 }
 
-void Store::WalkTree(const std::function<void(const FolderRecord&)>& visit,
-                     bool identity_only) const {
+void Store::WalkTree(
+    const std::function<void(const FolderRecord&, const std::string& names)>& visit,
+    bool identity_only) const {
   Result<FolderChain> root_chain = ChainTo("");
   if (!root_chain.ok()) return;
   std::vector<WalkedFolder> pending;
-  pending.push_back({Top(), std::move(root_chain).value()});
+  pending.push_back({Top(), std::move(root_chain).value(), {}});
   while (!pending.empty()) {
     WalkedFolder folder = std::move(pending.back());
     pending.pop_back();
@@ -186,7 +218,8 @@ void Store::WalkTree(const std::function<void(const FolderRecord&)>& visit,
         FoldersBelow(folder.record.relative, folder.chain, identity_only);
     if (!children.ok()) continue;
     for (WalkedFolder& child : children.value()) {
-      visit(child.record);
+      child.names = JoinRelative(folder.names, child.record.name);
+      visit(child.record, child.names);
       pending.push_back(std::move(child));
     }
   }
@@ -195,7 +228,7 @@ void Store::WalkTree(const std::function<void(const FolderRecord&)>& visit,
 void Store::IndexTree() const {
   std::map<std::string, std::string> index;
   WalkTree(
-      [&](const FolderRecord& folder) {
+      [&](const FolderRecord& folder, const std::string&) {
         if (folder.marked) index.emplace(folder.key, folder.relative);
       },
       /*identity_only=*/true);
