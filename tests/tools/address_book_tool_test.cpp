@@ -1,7 +1,7 @@
 // The user's own address books, as a user sets them up with the reference
 // host: an address book named as the store is refused with the reason,
 // books are linked in and searched, new contacts go into one of them, and
-// a phone's export is split into one card a file.
+// nothing else is touched.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -55,6 +55,39 @@ TEST_F(AddressBookToolTest, StatusSaysWhyAnAddressBookIsNoStoreAndLeavesItAlone)
   EXPECT_NE(Stderr().find("is not a contact store"), std::string::npos) << Stderr();
   EXPECT_FALSE(pim::PathExists(books() + "/Inbox"));
   EXPECT_FALSE(pim::PathExists(books() + "/.olconn97-store"));
+}
+
+TEST_F(AddressBookToolTest, LinkedBooksAreSearchedAndTakeTheNewContacts) {
+  ToolRun linked = Tool("store link '" + books() + "'");
+  ASSERT_EQ(linked.exit_code, 0) << Stderr();
+  EXPECT_NE(linked.out.find("Linked Work: " + store() + "/Work -> " + books() + "/work (1 card)"),
+            std::string::npos)
+      << linked.out;
+  EXPECT_NE(linked.out.find("Linked family: "), std::string::npos) << linked.out;
+  // A book is linked once, and a name names one folder.
+  EXPECT_EQ(Tool("store link '" + books() + "/work' Office").exit_code, 1);
+  EXPECT_NE(Stderr().find("linked into the store as Work already"), std::string::npos) << Stderr();
+  ASSERT_TRUE(pim::MakeDirectories(home_.Child("other")).ok());
+  EXPECT_EQ(Tool("store link '" + home_.Child("other") + "' WORK").exit_code, 1);
+  EXPECT_NE(Stderr().find("give it a name of its own"), std::string::npos) << Stderr();
+  EXPECT_EQ(Tool("store link '" + books() + "' Mine").exit_code, 2);  // one NAME, two books
+
+  ToolRun found = Tool("lookup 33622222222 --first");
+  ASSERT_EQ(found.exit_code, 0) << Stderr();
+  EXPECT_NE(found.out.find("FullName: Stone, Bob"), std::string::npos) << found.out;
+
+  ASSERT_EQ(Set("NewContactsFolder", "Work"), 0);
+  ToolRun created = Tool("contact create 'Zoé Quinn' '+33 7 00 00 00 01'");
+  ASSERT_EQ(created.exit_code, 0) << Stderr();
+  std::vector<std::string> cards =
+      pim::ListEntries(books() + "/work", pim::EntryType::kFile).value();
+  EXPECT_EQ(cards.size(), 3u);  // Ann, Zoé and the display name
+  EXPECT_TRUE(pim::ListEntries(store() + "/Contacts", pim::EntryType::kFile).value().empty());
+
+  // A setting that names no contacts folder creates nothing anywhere.
+  ASSERT_EQ(Set("NewContactsFolder", "Inbox"), 0);
+  EXPECT_EQ(Tool("contact create 'Yann Roux' '+33 7 00 00 00 02'").exit_code, 1);
+  EXPECT_EQ(pim::ListEntries(books() + "/work", pim::EntryType::kFile).value().size(), 3u);
 }
 
 }  // namespace

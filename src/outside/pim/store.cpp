@@ -276,6 +276,37 @@ Status Store::RenameFolder(const FolderRecord& folder, std::string_view name_in,
   return Status::Ok();
 }
 
+Result<FolderRecord> Store::LinkFolder(const std::string& target, std::string_view name_in) {
+  std::string name(TrimBlanks(name_in));
+  if (name.empty()) return Status::InvalidArgument("a folder needs a name");
+  std::string relative = DirectoryNameFor(name);
+  if (PathExists(root_ + "/" + relative)) {
+    return Status::Error(Code::kAlreadyExists,
+                         "the store holds " + root_ + "/" + relative + " already");
+  }
+  OLC_ASSIGN_OR_RETURN(std::vector<FolderRecord> top_folders, Subfolders(Top()));
+  Result<DirectoryId> wanted = DirectoryIdOf(target);
+  for (const FolderRecord& folder : top_folders) {
+    Result<DirectoryId> there = DirectoryIdOf(PathOf(folder));
+    if (folder.linked && wanted.ok() && there.ok() && there.value() == wanted.value()) {
+      return Status::InvalidArgument("it is linked into the store as " + folder.name + " already");
+    }
+    if (EqualsIgnoreCase(folder.name, name) || EqualsIgnoreCase(folder.name, relative)) {
+      return Status::Error(Code::kAlreadyExists, "the store has a folder named " + folder.name +
+                                                     " already (" + PathOf(folder) + ")");
+    }
+  }
+  if (symlink(target.c_str(), (root_ + "/" + relative).c_str()) != 0) {
+    return Status::FromErrno(errno, "cannot link " + target + " into the store");
+  }
+  Result<FolderRecord> linked = FolderAt(relative);
+  if (!linked.ok()) {  // the walk would not take it: it leads back into the store
+    unlink((root_ + "/" + relative).c_str());
+    return Status::InvalidArgument(target + " holds the store itself");
+  }
+  return linked;
+}
+
 Result<std::vector<std::string>> Store::ItemFiles(const FolderRecord& folder) const {
   OLC_ASSIGN_OR_RETURN(std::vector<std::string> names,
                        ListEntries(PathOf(folder), EntryType::kFile));

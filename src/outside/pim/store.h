@@ -110,6 +110,12 @@ class Store {
   Result<FolderRecord> CreateFolder(const FolderRecord& parent, std::string_view name,
                                     FolderKind kind);
   Status RenameFolder(const FolderRecord& folder, std::string_view name, FolderRecord* renamed);
+  // A symbolic link named `name` in the top folder, to the directory
+  // `target` (an address book kept elsewhere). kAlreadyExists when the
+  // store holds an entry of that name or a top folder shows that name;
+  // kInvalidArgument when a top folder links there already, or when the
+  // link would lead back into the store.
+  Result<FolderRecord> LinkFolder(const std::string& target, std::string_view name);
   // The folder a user names: the path of its directory below the root (or
   // the whole path), its path of names as 'store folders' lists it (with
   // or without the top folder's name), or its name alone when no other
