@@ -1,7 +1,7 @@
 // The user's own address books, as a user sets them up with the reference
 // host: an address book named as the store is refused with the reason,
 // books are linked in and searched, new contacts go into one of them, and
-// nothing else is touched.
+// a phone's export is split into one card a file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -88,6 +88,43 @@ TEST_F(AddressBookToolTest, LinkedBooksAreSearchedAndTakeTheNewContacts) {
   ASSERT_EQ(Set("NewContactsFolder", "Inbox"), 0);
   EXPECT_EQ(Tool("contact create 'Yann Roux' '+33 7 00 00 00 02'").exit_code, 1);
   EXPECT_EQ(pim::ListEntries(books() + "/work", pim::EntryType::kFile).value().size(), 3u);
+}
+
+TEST_F(AddressBookToolTest, AFileOfCardsIsImportedOneCardAFileOnce) {
+  const std::string dave =  // a phone's 2.1 card, without UID, with LF line ends
+      "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Mor=C3=A9;Dave\n"
+      "TEL;CELL:0633333333\nEND:VCARD\n";
+  const std::string eve =
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:eve-1\r\nFN:Eve Lam\r\nX-PHONE-ONLY:kept\r\n"
+      "END:VCARD\r\n";
+  WriteFile(home_.Child("export.vcf"), dave + eve);
+  ToolRun imported = Tool("store import '" + home_.Child("export.vcf") + "' Work");
+  EXPECT_EQ(imported.exit_code, 1);  // no folder named Work yet
+  ASSERT_EQ(Tool("store link '" + books() + "/work'").exit_code, 0) << Stderr();
+
+  imported = Tool("store import '" + home_.Child("export.vcf") + "' Work");
+  ASSERT_EQ(imported.exit_code, 0) << Stderr();
+  EXPECT_NE(imported.out.find("Imported 2 of 2 cards into Work"), std::string::npos)
+      << imported.out;
+  EXPECT_EQ(ReadFile(books() + "/work/eve-1.vcf"), eve);
+  std::vector<std::string> files =
+      pim::ListEntries(books() + "/work", pim::EntryType::kFile).value();
+  std::string dave_file;
+  for (const std::string& file : files) {
+    if (file.starts_with("olconn97-")) dave_file = ReadFile(books() + "/work/" + file);
+  }
+  // Its lines kept, a UID added so that address book programs can tell it.
+  EXPECT_EQ(dave_file.substr(0, dave.size() - 10), dave.substr(0, dave.size() - 10)) << dave_file;
+  EXPECT_NE(dave_file.find("\nUID:olconn97-"), std::string::npos) << dave_file;
+
+  imported = Tool("store import '" + home_.Child("export.vcf") + "' Work");
+  ASSERT_EQ(imported.exit_code, 0) << Stderr();
+  EXPECT_NE(imported.out.find("Imported 0 of 2 cards into Work"), std::string::npos)
+      << imported.out;
+  EXPECT_NE(imported.out.find("; 2 had a card there already (same UID)"), std::string::npos);
+  ToolRun found = Tool("lookup 0633333333 --first");
+  ASSERT_EQ(found.exit_code, 0) << Stderr();
+  EXPECT_NE(found.out.find("Moré"), std::string::npos) << found.out;
 }
 
 }  // namespace

@@ -55,6 +55,19 @@ std::string DirectoryNameFor(std::string_view name) {
   return safe;
 }
 
+// A file name's stem: letters, digits, "-" and "_"; a fresh identity for
+// a stem that is empty or too long.
+std::string SafeStem(std::string_view stem) {
+  std::string safe;
+  for (char c : stem) {
+    bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                c == '-' || c == '_';
+    safe += keep ? c : '_';
+  }
+  if (safe.empty() || safe.size() > 120) safe = NewIdentity();
+  return safe;
+}
+
 // A folder that is no store yet becomes one only when it holds nothing of
 // its own: an address book or a folder of address books pointed at as the
 // store would get seven folders written into it and its cards read as
@@ -333,15 +346,13 @@ Status Store::WriteItem(const ItemLocation& item, std::string_view bytes) const 
   return WriteFileAtomically(PathOf(item), bytes);
 }
 
+std::string Store::ItemFileNameFor(std::string_view stem, std::string_view extension) {
+  return SafeStem(stem) + std::string(extension);
+}
+
 std::string Store::NewItemFileName(const FolderRecord& folder, std::string_view stem,
                                    std::string_view extension) const {
-  std::string safe;
-  for (char c : stem) {
-    bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                c == '-' || c == '_';
-    safe += keep ? c : '_';
-  }
-  if (safe.empty() || safe.size() > 120) safe = NewIdentity();
+  std::string safe = SafeStem(stem);
   std::string name = safe + std::string(extension);
   for (int n = 2; PathExists(PathOf(folder) + "/" + name); ++n) {
     name = safe + "-" + std::to_string(n) + std::string(extension);

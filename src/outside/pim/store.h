@@ -133,6 +133,8 @@ class Store {
 
   // Writes an item file atomically (temporary file, fsync, rename).
   Status WriteItem(const ItemLocation& item, std::string_view bytes) const;
+  // The file name a new item with this stem (a card's UID) gets first.
+  static std::string ItemFileNameFor(std::string_view stem, std::string_view extension);
   // A file name for a new item that no file of the folder has yet.
   std::string NewItemFileName(const FolderRecord& folder, std::string_view stem,
                               std::string_view extension) const;

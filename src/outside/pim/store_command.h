@@ -7,6 +7,8 @@
 //   store link PATH [NAME] [--store DIR]
 //       links the user's address book (or each book of a khard or
 //       vdirsyncer folder) into the store
+//   store import FILE.vcf [FOLDER] [--store DIR]
+//       one file per card of a file of several cards
 #ifndef OLCONN97_OUTSIDE_PIM_STORE_COMMAND_H_
 #define OLCONN97_OUTSIDE_PIM_STORE_COMMAND_H_
 
