@@ -133,7 +133,9 @@ Status RunWalk(bool rebuild, std::ostream& err) {
   auto driver = std::make_unique<cDataConnector>();
   shared.cache_rebuild_follows = false;
   if (!shared.gDriverReady) {
-    return Status::Unavailable("the driver did not start: no contact store (see its log)");
+    const std::string& problem = shared.store_problem;
+    return Status::Unavailable("the driver did not start: " +
+                               (problem.empty() ? "no contact store (see its log)" : problem));
   }
   bool built_at_start_up = rebuild && WalkRunning();
   if (!built_at_start_up) PumpUntilIdle();

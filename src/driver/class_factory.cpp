@@ -65,7 +65,8 @@ STDAPI_(int) olconn97_store(int argc, const char* const* argv) {
     olconn97::StoreLocation location = olconn97::ConfiguredStoreLocation();
     // A folder named on the command line is the admin's to inspect, never created.
     if (!folder.empty()) location = {folder, true};
-    return olconn97::ConnectToStore(location);
+    return olconn97::ConnectToStore(location,
+                                    [](std::string_view line) { std::cerr << line << "\n"; });
   };
   return olconn97::pim::RunStoreCommand(args, open, std::cout, std::cerr);
 }

@@ -5,6 +5,7 @@
 #include "contact/contact.h"
 #include "diag/log.h"
 #include "driver/config_window.h"
+#include "driver/pim_connection.h"
 #include "driver/selected_folders.h"
 #include "driver/shared_state.h"
 #include "outside/pim/item_classes.h"
@@ -46,14 +47,13 @@ const ShowableFolder* FindShowableFolder(std::string_view name) {
   return nullptr;
 }
 
-// A contact in the default contacts folder for a caller the user named,
+// A contact for a caller the user named, in the folder for new contacts,
 // indexed at once and shown on request. Stops at the first failure; what
 // was done stays done (a saved contact is kept).
 Status AddContactFromCall(std::string_view name, std::string_view phone, bool show_contact) {
   SharedState& shared = Shared();
   if (!shared.gNameSpace) return StoreClosed();
-  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::MAPIFolder> folder,
-                       shared.gNameSpace->GetDefaultFolder(pim::kFolderContacts));
+  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::MAPIFolder> folder, NewContactsFolder(*shared.gNameSpace));
   OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::Items> items, folder->GetItems());
   OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::Item> item, items->Add(pim::kContactItem));
   pim::ContactItem* contact = item->AsContact();
@@ -227,6 +227,8 @@ Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_vi
   // What start-up did about a cache file it could not use: a host's status
   // page shows it (empty text when nothing happened).
   if (command == "cacheRecovery") return com::Variant::String(Shared().cache_recovery);
+  // Why start-up could not open the contact store (empty when it could).
+  if (command == "storeProblem") return com::Variant::String(Shared().store_problem);
   return com::Variant();
 }
 

@@ -4,6 +4,7 @@
 #include "driver/data_paths.h"
 #include "driver/settings.h"
 #include "driver/shared_state.h"
+#include "outside/pim/store.h"
 #include "outside/shell/shell.h"
 
 namespace olconn97 {
@@ -16,7 +17,8 @@ StoreLocation ConfiguredStoreLocation() {
   return {data.ok() ? data.value() + "/olconn97/pim" : std::string(), false};
 }
 
-Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& location) {
+Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& location,
+                                                     pim::ReportFunction report) {
   pim::ApplicationOptions options;
   options.store_folder = location.folder;
   options.create_store = !location.configured;
@@ -24,8 +26,24 @@ Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& locati
     return std::string(
         TrimBlanks(RegReadString(Hive::kCurrentUser, kOutlook98Key, "SendmailCommand")));
   };
-  options.report = [](std::string_view line) { DebugOutput(line); };
+  options.report = report ? std::move(report) : [](std::string_view line) { DebugOutput(line); };
   return pim::Application::Create(std::move(options));
+}
+
+Result<com::ComPtr<pim::MAPIFolder>> NewContactsFolder(pim::NameSpace& ns) {
+  std::string named(
+      TrimBlanks(RegReadString(Hive::kCurrentUser, kOutlook98Key, kNewContactsFolderValue)));
+  if (named.empty()) return ns.GetDefaultFolder(pim::kFolderContacts);
+  auto refused = [&](std::string_view why) {
+    return Status::NotFound("the setting \"" + std::string(kNewContactsFolderValue) + "\" (" +
+                            named + "): " + std::string(why));
+  };
+  Result<pim::FolderRecord> folder = ns.context().store->FindFolder(named);
+  if (!folder.ok()) return refused(folder.status().description());
+  if (folder.value().kind != pim::FolderKind::kContacts) {
+    return refused(folder.value().name + " is not a contacts folder");
+  }
+  return com::MakeObject<pim::MAPIFolder>(ns.context(), std::move(folder).value());
 }
 
 }  // namespace olconn97

@@ -131,6 +131,9 @@ struct SharedState {
   // must build (first launch, or one moved aside) is still built: that walk
   // is a whole rebuild already.
   bool cache_rebuild_follows = false;
+  // Why the last start-up could not open the contact store (one line), or
+  // empty.
+  std::string store_problem;
 
   // Diagnostics: the developer log is on (set by the log window's load).
   bool gLogEnabled = false;

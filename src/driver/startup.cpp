@@ -86,7 +86,9 @@ Status OpenOrCreateCache() {
 Status ConnectToTheStore() {
   SharedState& shared = Shared();
   diag::Log("Connecting to Outlook 97/98...");
-  OLC_ASSIGN_OR_RETURN(shared.gOutlookApp, ConnectToStore(ConfiguredStoreLocation()));
+  Result<com::ComPtr<pim::Application>> app = ConnectToStore(ConfiguredStoreLocation());
+  shared.store_problem = app.ok() ? std::string() : app.status().description();
+  OLC_ASSIGN_OR_RETURN(shared.gOutlookApp, std::move(app));
   diag::Log("Connecting to Outlook...GetNameSpace");
   OLC_ASSIGN_OR_RETURN(shared.gNameSpace, shared.gOutlookApp->GetNamespace("MAPI"));
   diag::Log("GetDefaultFolder");

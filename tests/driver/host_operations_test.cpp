@@ -15,6 +15,7 @@
 #include "driver/config_window.h"
 #include "driver/settings.h"
 #include "driver/shared_state.h"
+#include "outside/pim/store_files.h"
 #include "outside/pim/windows.h"
 
 namespace olconn97::testing {
@@ -150,6 +151,41 @@ TEST_F(HostOperationsTest, CreateContactLogsItsFailureAndKeepsWhatWasDone) {
   ASSERT_TRUE(driver_->Dataconnector_CreateContact("Bob Stone", "2", false).ok());
   EXPECT_TRUE(Logged("Error (CreateContact): the connection to the contact store is closed"));
   EXPECT_EQ(ContactsFolderItems().size(), 1u);
+}
+
+// The user's own address book, linked into the store, takes the callers
+// saved from a call, so their address book program lists them too.
+TEST_F(HostOperationsTest, CreateContactWritesIntoTheFolderTheSettingNames) {
+  const std::string book = temp_.Child("book");
+  ASSERT_TRUE(pim::MakeDirectories(book).ok());
+  ASSERT_EQ(symlink(book.c_str(), (store() + "/Work").c_str()), 0);
+  AddFolder(*contacts_, "Clients");
+  StartDriver();
+  // By the link's name, by the path 'store folders' lists, by the whole path.
+  for (const std::string& named :
+       {std::string("Work"), std::string("Personal Folders/Work"), store() + "/Work"}) {
+    ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kOutlook98Key, "NewContactsFolder", named));
+    ASSERT_TRUE(driver_->Dataconnector_CreateContact("Ann Smith", "+33 1 23", false).ok());
+  }
+  EXPECT_EQ(pim::ListEntries(book, pim::EntryType::kFile).value().size(), 3u);
+  EXPECT_TRUE(ContactsFolderItems().empty());
+  EXPECT_EQ(Rows().size(), 3u);  // indexed at once, as in the Contacts folder
+
+  // A folder below another one is found by its name or its path.
+  ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kOutlook98Key, "NewContactsFolder", "clients"));
+  ASSERT_TRUE(driver_->Dataconnector_CreateContact("Bob Stone", "2", false).ok());
+  EXPECT_EQ(pim::ListEntries(store() + "/Contacts/Clients", pim::EntryType::kFile).value().size(),
+            1u);
+  // A name that is no contacts folder creates nothing anywhere, and says why.
+  for (const char* named : {"Inbox", "Nowhere"}) {
+    ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kOutlook98Key, "NewContactsFolder", named));
+    ASSERT_TRUE(driver_->Dataconnector_CreateContact("Eve Lam", "3", false).ok());
+  }
+  EXPECT_TRUE(
+      Logged("Error (CreateContact): the setting \"NewContactsFolder\" (Inbox): Inbox is "
+             "not a contacts folder"));
+  EXPECT_TRUE(Logged("(Nowhere): the store has no folder Nowhere"));
+  EXPECT_EQ(Rows().size(), 4u);
 }
 
 TEST_F(HostOperationsTest, ANotReadyDriverCreatesNoContact) {

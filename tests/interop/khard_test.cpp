@@ -11,6 +11,7 @@
 #include "base/strings.h"
 #include "outside/pim/item_classes.h"
 #include "outside/pim/objects.h"
+#include "outside/pim/store.h"
 #include "outside/pim/store_files.h"
 #include "test_support.h"
 
@@ -139,6 +140,33 @@ TEST_F(KhardTest, OurStoreReadsAnAddressBookKhardWrote) {
   EXPECT_EQ(ann->Text("PagerNumber"), "555");
   EXPECT_EQ(ann->Text("Department"), "Sales");
   EXPECT_EQ(ann->Text("Email1Address"), "ann@example.org");
+}
+
+// The user's own khard address book, linked into the store: khard's cards
+// are found there, and a contact saved there is one khard lists.
+TEST_F(KhardTest, KhardListsAContactSavedInItsLinkedAddressBook) {
+  std::string book = temp_.Child("contacts/work");
+  ASSERT_TRUE(MakeDirectories(book).ok());
+  std::string yaml = temp_.Child("new.yaml");
+  WriteFile(yaml, "First name : Ann\nLast name : Smith\nPhone :\n    cell : \"06 11\"\n");
+  Khard(book, "new -a book -i '" + yaml + "'");
+
+  Store& store = *app_->session()->store();
+  ASSERT_TRUE(store.LinkFolder(book, "Work").ok());
+  com::ComPtr<MAPIFolder> work =
+      ns_->TopFolders()->Item(1).value()->Subfolders()->ItemNamed("Work").value();
+  EXPECT_EQ(work->DefaultItemType(), 2);
+  com::ComPtr<Items> items = work->GetItems().value();
+  ASSERT_EQ(items->Count(), 1);
+  EXPECT_EQ(items->Item(1).value()->AsContact()->Text("MobileTelephoneNumber"), "06 11");
+
+  com::ComPtr<Item> item = items->Add(kContactItem).value();
+  ASSERT_TRUE(item->AsContact()->Set("FullName", "Zoé Quinn").ok());
+  ASSERT_TRUE(item->AsContact()->Set("BusinessTelephoneNumber", "+33 7 00").ok());
+  ASSERT_TRUE(item->Save().ok());
+  std::string listed = Khard(book, "list --parsable");
+  EXPECT_NE(listed.find("Zoé Quinn"), std::string::npos) << listed;
+  EXPECT_NE(listed.find("Ann Smith"), std::string::npos) << listed;
 }
 
 }  // namespace

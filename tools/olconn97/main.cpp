@@ -21,7 +21,7 @@ constexpr char kUsage[] =
     "  demo     create the driver as the host does and show what it answers\n"
     "  status   whether the driver is ready, its PIM code and version [--json]\n"
     "  reg      read and write the driver's settings, with reg.exe's syntax\n"
-    "  store    the contact store: its folders, or one card as the driver reads it\n"
+    "  store    the contact store: its folders, one card, linking address books in\n"
     "  lookup   who is calling: lookup NUMBER | lookup --name NAME [--json] [--first]\n"
     "  contact  one contact as the host reads it (show ENTRYID), or a new one (create)\n"
     "  cache    the contact cache: rebuild, refresh, status [--json]\n"

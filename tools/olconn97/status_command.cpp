@@ -45,6 +45,7 @@ struct DriverState {
   LONG pim_name = 0;
   std::string version;
   std::string cache_recovery;  // what start-up did about an unusable cache
+  std::string store_problem;   // why start-up could not open the contact store
 };
 
 bool ReadState(DataConnector* driver, DriverState* state, std::string* error) {
@@ -65,6 +66,11 @@ bool ReadState(DataConnector* driver, DriverState* state, std::string* error) {
   HostVariant recovery;
   if (SUCCEEDED(driver->DataConnector_ExecuteCommand(command.get(), none, recovery.get()))) {
     state->cache_recovery = recovery.Text();
+  }
+  HostBstr problem_command("storeProblem");
+  HostVariant problem;
+  if (SUCCEEDED(driver->DataConnector_ExecuteCommand(problem_command.get(), none, problem.get()))) {
+    state->store_problem = problem.Text();
   }
   return true;
 }
@@ -107,6 +113,7 @@ int RunStatus(const Args& args) {
     std::printf("PIMInstalled: %s\nPIMName: %s\nVersion: %s\n", state.installed ? "true" : "false",
                 PimCodeText(state.pim_name).c_str(), state.version.c_str());
     if (!state.cache_recovery.empty()) std::printf("Cache: %s\n", state.cache_recovery.c_str());
+    if (!state.store_problem.empty()) std::printf("Store: %s\n", state.store_problem.c_str());
   }
   return state.installed ? 0 : 1;
 }

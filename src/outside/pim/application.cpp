@@ -3,7 +3,6 @@
 #include "outside/pim/item_classes.h"
 #include "outside/pim/objects.h"
 #include "outside/pim/windows.h"
-#include "outside/shell/shell.h"
 
 namespace olconn97::pim {
 
@@ -33,18 +32,12 @@ void Session::Show(const DisplayEvent& event) const {
 }
 
 void Session::ReportOnce(const std::string& path, std::string_view problem) {
-  if (!reported_.insert(path).second) return;
-  std::string line = "olconn97: unreadable item " + path + ": " + std::string(problem);
-  if (options_.report) {
-    options_.report(line);
-  } else {
-    shell::PosixShell().DebugOutput(line);
-  }
+  store_->ReportOnce(path, "olconn97: unreadable item " + path + ": " + std::string(problem));
 }
 
 Result<com::ComPtr<Application>> Application::Create(ApplicationOptions options) {
   OLC_ASSIGN_OR_RETURN(std::shared_ptr<Store> store,
-                       Store::Open(options.store_folder, options.create_store));
+                       Store::Open(options.store_folder, options.create_store, options.report));
   auto session = std::make_shared<Session>(std::move(store), std::move(options));
   return com::MakeObject<Application>(std::move(session));
 }

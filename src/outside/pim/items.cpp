@@ -61,10 +61,13 @@ Result<com::ComPtr<Items>> Items::Restrict(std::string_view filter_text) const {
   }
   OLC_ASSIGN_OR_RETURN(shell::WallTime bound, ParseFilterTime(filter.value));
   std::vector<std::string> kept;
+  std::optional<shell::WallTime> linked = context_.store->LinkedSince(folder_);
   for (const std::string& file : files_) {
     Result<shell::WallTime> modified =
         ItemChangeTime(context_.store->PathOf(ItemLocation{folder_, file}));
-    if (modified.ok() && Compare(modified.value(), filter.comparison, bound)) kept.push_back(file);
+    if (!modified.ok()) continue;
+    shell::WallTime arrived = linked ? std::max(modified.value(), *linked) : modified.value();
+    if (Compare(arrived, filter.comparison, bound)) kept.push_back(file);
   }
   return com::MakeObject<Items>(context_, folder_, std::move(kept));
 }
@@ -129,7 +132,9 @@ com::ComPtr<MAPIFolder> Item::ParentFolder() const {
 
 Result<shell::WallTime> Item::LastModificationTime() const {
   if (!saved()) return Status::Failed("the item was never saved");
-  return ItemChangeTime(path());
+  OLC_ASSIGN_OR_RETURN(shell::WallTime changed, ItemChangeTime(path()));
+  std::optional<shell::WallTime> linked = context_.store->LinkedSince(location_.folder);
+  return linked ? std::max(changed, *linked) : changed;
 }
 
 Status Item::WriteFile(std::string_view bytes, std::string_view stem, std::string_view extension) {
@@ -145,9 +150,31 @@ Result<com::ComPtr<Item>> LoadItem(const Context& context, const ItemLocation& l
   return LoadItem(context, location, std::move(file));
 }
 
+namespace {
+
+// A file of several cards (a phone's export of a whole address book) is
+// one contact, the first card: the user hears once where the others are.
+void ReportFurtherCards(const Context& context, const ItemLocation& location,
+                        const ContactCard& card) {
+  size_t more = card.CardsAfter();
+  if (more == 0) return;
+  std::string path = context.store->PathOf(location);
+  std::string folder = location.folder.relative;
+  context.store->ReportOnce(
+      path, "olconn97: " + path + " holds " + std::to_string(more + 1) +
+                " cards; only the first is read. One file per card: olconn97 store import '" +
+                path + "'" + (folder.empty() ? "" : " '" + folder + "'") +
+                ", then remove the file");
+}
+
+}  // namespace
+
 Result<com::ComPtr<Item>> LoadItem(const Context& context, const ItemLocation& location,
                                    PreparedFile file) {
-  if (file.card) return ItemFromCard(context, location, std::move(*file.card));
+  if (file.card) {
+    ReportFurtherCards(context, location, *file.card);
+    return ItemFromCard(context, location, std::move(*file.card));
+  }
   Result<com::ComPtr<Item>> item = file.bytes.ok()
                                        ? ItemFromFile(context, location, file.bytes.value())
                                        : Result<com::ComPtr<Item>>(file.bytes.status());
@@ -156,6 +183,8 @@ Result<com::ComPtr<Item>> LoadItem(const Context& context, const ItemLocation& l
     if (std::shared_ptr<Session> session = context.session.lock()) {
       session->ReportOnce(path, item.status().description());
     }
+  } else if (ContactItem* contact = item.value()->AsContact()) {
+    ReportFurtherCards(context, location, contact->card());
   }
   return item;
 }

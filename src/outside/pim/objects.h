@@ -15,7 +15,6 @@
 
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,8 +68,9 @@ struct ApplicationOptions {
   std::function<std::string()> sendmail_command;
   // Where headless windows are reported; default: a line on stderr.
   std::function<void(const DisplayEvent&)> display;
-  // Where unreadable items are reported (once each); default: debugger output.
-  std::function<void(std::string_view)> report;
+  // Where the store reports unreadable items and skipped links (once
+  // each); default: debugger output.
+  ReportFunction report;
 };
 
 // State of one Application: the open item windows and the explorer.
@@ -81,7 +81,7 @@ class Session {
   const std::shared_ptr<Store>& store() const { return store_; }
   const ApplicationOptions& options() const { return options_; }
   void Show(const DisplayEvent& event) const;
-  // Reports an unreadable item once per file version.
+  // Reports an unreadable item once.
   void ReportOnce(const std::string& path, std::string_view problem);
 
   std::vector<com::ComPtr<Inspector>> open_inspectors;
@@ -90,7 +90,6 @@ class Session {
  private:
   std::shared_ptr<Store> store_;
   ApplicationOptions options_;
-  std::set<std::string> reported_;
 };
 
 // What every object of the model carries.
@@ -232,7 +231,8 @@ class Item : public IDispatch {
   com::ComPtr<MAPIFolder> ParentFolder() const;
   // When the item last changed in the store: the later of its file's
   // modification and status change times (a card copied in with an old
-  // time counts as changed when it arrived); unset for an unsaved item.
+  // time counts as changed when it arrived) and the time its address book
+  // was linked in (Store::LinkedSince); unset for an unsaved item.
   Result<shell::WallTime> LastModificationTime() const;
   // The display text of the item (its window's caption).
   virtual std::string Caption() const = 0;

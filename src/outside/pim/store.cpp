@@ -16,6 +16,7 @@
 #include "base/strings.h"
 #include "outside/pim/entry_id.h"
 #include "outside/pim/store_files.h"
+#include "outside/shell/shell.h"
 
 namespace olconn97::pim {
 
@@ -39,10 +40,6 @@ constexpr DefaultFolderSpec kDefaultFolders[] = {
     {kFolderDrafts, "Drafts", FolderKind::kMail},
 };
 
-std::string JoinRelative(const std::string& parent, std::string_view name) {
-  return parent.empty() ? std::string(name) : parent + "/" + std::string(name);
-}
-
 // A directory name for a display name: no "/", no control character, not
 // hidden.
 std::string DirectoryNameFor(std::string_view name) {
@@ -56,6 +53,51 @@ std::string DirectoryNameFor(std::string_view name) {
   if (safe.front() == '.') safe.front() = '_';
   if (safe.size() > 200) safe.resize(200);
   return safe;
+}
+
+// A file name's stem: letters, digits, "-" and "_"; a fresh identity for
+// a stem that is empty or too long.
+std::string SafeStem(std::string_view stem) {
+  std::string safe;
+  for (char c : stem) {
+    bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                c == '-' || c == '_';
+    safe += keep ? c : '_';
+  }
+  if (safe.empty() || safe.size() > 120) safe = NewIdentity();
+  return safe;
+}
+
+// A folder that is no store yet becomes one only when it holds nothing of
+// its own: an address book or a folder of address books pointed at as the
+// store would get seven folders written into it and its cards read as
+// mail. Links are welcome (address books linked into a new store), and so
+// are hidden files.
+Status CheckNewStoreFolder(const std::string& root) {
+  if (PathExists(root + "/" + kStoreMarker)) return Status::Ok();
+  std::vector<std::string> links;
+  Result<std::vector<std::string>> folders = ListEntries(root, EntryType::kDirectory, &links);
+  Result<std::vector<std::string>> files = ListEntries(root, EntryType::kFile);
+  if (!folders.ok()) return Status::Unavailable("the contact store " + root + " cannot be read");
+  if (folders.value().empty() && files.ok() && files.value().empty()) return Status::Ok();
+  std::string found = "it holds files or folders of its own";
+  std::string command = "olconn97 store link PATH";
+  if (HoldsCards(root) || PathExists(root + "/displayname")) {
+    found = "it holds vCard files, as an address book does (a khard or vdirsyncer collection)";
+    command = "olconn97 store link '" + root + "'";
+  } else if (std::any_of(folders.value().begin(), folders.value().end(),
+                         [&](const std::string& name) { return HoldsCards(root + "/" + name); })) {
+    found = "it holds address books (the folder of a khard or vdirsyncer set-up)";
+    command = "olconn97 store link '" + root + "'";
+  }
+  return Status::Unavailable(root +
+                             " is not a contact store, and a folder that holds something already "
+                             "is never made one: " +
+                             found +
+                             ". Use an empty or new folder as the store (set \"PimStore\" to it, "
+                             "or remove that setting for the default store), then link address "
+                             "books into it: " +
+                             command);
 }
 
 }  // namespace
@@ -88,14 +130,15 @@ bool IsPlainName(std::string_view name) {
   return true;
 }
 
-Store::Store(std::string root, std::string store_id)
-    : root_(std::move(root)), store_id_(std::move(store_id)) {}
+Store::Store(std::string root, std::string store_id, ReportFunction report)
+    : root_(std::move(root)), store_id_(std::move(store_id)), report_(std::move(report)) {}
 
-Result<std::shared_ptr<Store>> Store::Open(const std::string& root_in, bool create) {
+Result<std::shared_ptr<Store>> Store::Open(const std::string& root_in, bool create,
+                                           ReportFunction report) {
   std::string root = root_in;
   while (root.size() > 1 && root.back() == '/') root.pop_back();
   if (root.empty()) return Status::Unavailable("no contact store folder is configured");
-  if (!IsDirectory(root)) {
+  if (!DirectoryIdOf(root).ok()) {
     if (!create) {
       return Status::Unavailable("the contact store " + root +
                                  " does not exist or is not a folder");
@@ -105,8 +148,9 @@ Result<std::shared_ptr<Store>> Store::Open(const std::string& root_in, bool crea
   if (access(root.c_str(), R_OK | X_OK) != 0) {
     return Status::Unavailable("the contact store " + root + " cannot be read");
   }
+  OLC_RETURN_IF_ERROR(CheckNewStoreFolder(root));
   OLC_ASSIGN_OR_RETURN(std::string store_id, ReadOrCreateStoreId(root));
-  std::shared_ptr<Store> store(new Store(root, std::move(store_id)));
+  std::shared_ptr<Store> store(new Store(root, std::move(store_id), std::move(report)));
   // A store we may not write to still opens; it just keeps what it has.
   if (access(root.c_str(), W_OK) == 0) OLC_RETURN_IF_ERROR(store->EnsureDefaultFolders());
   return store;
@@ -121,10 +165,11 @@ Status Store::EnsureDefaultFolders() {
     if (present) continue;
     std::string relative = DirectoryNameFor(wanted.name);
     FolderMarker marker{NewIdentity(), wanted.kind, wanted.name, wanted.code};
-    if (!IsDirectory(root_ + "/" + relative)) {
+    if (!PathExists(root_ + "/" + relative)) {
       OLC_RETURN_IF_ERROR(MakeDirectory(root_ + "/" + relative));
-    } else if (ReadFolderMarker(root_ + "/" + relative).ok()) {
-      continue;  // a folder of that name is someone else's: leave it alone
+    } else if (!IsDirectory(root_ + "/" + relative) ||
+               ReadFolderMarker(root_ + "/" + relative).ok()) {
+      continue;  // a folder (or link) of that name is someone else's: leave it alone
     }
     OLC_RETURN_IF_ERROR(WriteFolderMarker(root_ + "/" + relative, marker));
   }
@@ -145,45 +190,6 @@ FolderRecord Store::Top() const {
   top.name = ReadStoreName(root_).value_or(kTopFolderDefaultName);
   top.kind = FolderKind::kMail;
   return top;
-}
-
-Result<FolderRecord> Store::ReadFolder(const std::string& relative) const {
-  if (relative.empty()) return Top();
-  std::string path = root_ + "/" + relative;
-  if (!IsDirectory(path)) return Status::NotFound("the folder " + relative + " does not exist");
-  FolderRecord record;
-  record.relative = relative;
-  Result<FolderMarker> marker = ReadFolderMarker(path);
-  if (marker.ok()) {
-    record.key = marker.value().id;
-    record.name = marker.value().name;
-    record.kind = marker.value().kind;
-    record.default_code = marker.value().default_code;
-    record.marked = true;
-  } else {
-    record.key = "p:" + relative;
-    record.kind = ClassifyUnmarkedFolder(path);
-    record.name = ReadDisplayName(path).value_or("");
-  }
-  if (record.name.empty()) record.name = relative.substr(relative.rfind('/') + 1);
-  return record;
-}
-
-Result<std::vector<FolderRecord>> Store::Subfolders(const FolderRecord& folder) const {
-  OLC_ASSIGN_OR_RETURN(std::vector<std::string> names,
-                       ListEntries(PathOf(folder), EntryType::kDirectory));
-  std::vector<FolderRecord> folders;
-  for (const std::string& name : names) {
-    if (!IsPlainName(name)) continue;
-    Result<FolderRecord> child = ReadFolder(JoinRelative(folder.relative, name));
-    if (child.ok()) folders.push_back(std::move(child).value());
-  }
-  std::sort(folders.begin(), folders.end(), [](const FolderRecord& a, const FolderRecord& b) {
-    std::string la = ToLowerAscii(a.name);
-    std::string lb = ToLowerAscii(b.name);
-    return la != lb ? la < lb : a.relative < b.relative;
-  });
-  return folders;
 }
 
 Result<FolderRecord> Store::ParentOf(const FolderRecord& folder) const {
@@ -244,6 +250,19 @@ Status Store::RenameFolder(const FolderRecord& folder, std::string_view name_in,
       return Status::Error(Code::kAlreadyExists, "a folder named " + name + " exists already");
     }
   }
+  if (folder.linked) {
+    // A linked address book is named by its link; its own files stay as
+    // they are. Its path, and with it its identity, changes.
+    std::string relative = JoinRelative(parent.relative, DirectoryNameFor(name));
+    if (PathExists(root_ + "/" + relative)) {
+      return Status::Error(Code::kAlreadyExists, "the store holds " + relative + " already");
+    }
+    if (std::rename(PathOf(folder).c_str(), (root_ + "/" + relative).c_str()) != 0) {
+      return Status::FromErrno(errno, "cannot rename " + PathOf(folder));
+    }
+    OLC_ASSIGN_OR_RETURN(*renamed, ReadFolder(relative));
+    return Status::Ok();
+  }
   if (!folder.marked) {
     // A synced address book: its display name is its "displayname" file;
     // the directory keeps its name so the folder keeps its identity.
@@ -270,6 +289,37 @@ Status Store::RenameFolder(const FolderRecord& folder, std::string_view name_in,
   return Status::Ok();
 }
 
+Result<FolderRecord> Store::LinkFolder(const std::string& target, std::string_view name_in) {
+  std::string name(TrimBlanks(name_in));
+  if (name.empty()) return Status::InvalidArgument("a folder needs a name");
+  std::string relative = DirectoryNameFor(name);
+  if (PathExists(root_ + "/" + relative)) {
+    return Status::Error(Code::kAlreadyExists,
+                         "the store holds " + root_ + "/" + relative + " already");
+  }
+  OLC_ASSIGN_OR_RETURN(std::vector<FolderRecord> top_folders, Subfolders(Top()));
+  Result<DirectoryId> wanted = DirectoryIdOf(target);
+  for (const FolderRecord& folder : top_folders) {
+    Result<DirectoryId> there = DirectoryIdOf(PathOf(folder));
+    if (folder.linked && wanted.ok() && there.ok() && there.value() == wanted.value()) {
+      return Status::InvalidArgument("it is linked into the store as " + folder.name + " already");
+    }
+    if (EqualsIgnoreCase(folder.name, name) || EqualsIgnoreCase(folder.name, relative)) {
+      return Status::Error(Code::kAlreadyExists, "the store has a folder named " + folder.name +
+                                                     " already (" + PathOf(folder) + ")");
+    }
+  }
+  if (symlink(target.c_str(), (root_ + "/" + relative).c_str()) != 0) {
+    return Status::FromErrno(errno, "cannot link " + target + " into the store");
+  }
+  Result<FolderRecord> linked = FolderAt(relative);
+  if (!linked.ok()) {  // the walk would not take it: it leads back into the store
+    unlink((root_ + "/" + relative).c_str());
+    return Status::InvalidArgument(target + " holds the store itself");
+  }
+  return linked;
+}
+
 Result<std::vector<std::string>> Store::ItemFiles(const FolderRecord& folder) const {
   OLC_ASSIGN_OR_RETURN(std::vector<std::string> names,
                        ListEntries(PathOf(folder), EntryType::kFile));
@@ -290,100 +340,19 @@ std::string Store::ItemEntryId(const ItemLocation& item) const {
   return EncodeEntryId({store_id_, item.folder.key, item.file});
 }
 
-Result<FolderRecord> Store::FolderFromId(std::string_view entry_id,
-                                         std::string_view store_id) const {
-  OLC_ASSIGN_OR_RETURN(EntryIdParts parts, DecodeEntryId(entry_id));
-  if (parts.store_id != store_id_ || (!store_id.empty() && store_id != store_id_)) {
-    return Status::NotFound("the entry ID belongs to another store");
-  }
-  if (!parts.file.empty()) return Status::NotFound("the entry ID names an item, not a folder");
-  return FindByKey(parts.folder_key);
-}
-
-Result<ItemLocation> Store::ItemFromId(std::string_view entry_id, std::string_view store_id) const {
-  OLC_ASSIGN_OR_RETURN(EntryIdParts parts, DecodeEntryId(entry_id));
-  if (parts.store_id != store_id_ || (!store_id.empty() && store_id != store_id_)) {
-    return Status::NotFound("the entry ID belongs to another store");
-  }
-  if (!IsPlainName(parts.file) || ItemKindOfFile(parts.file) == ItemFileKind::kNone) {
-    return Status::NotFound("the entry ID names no item");
-  }
-  OLC_ASSIGN_OR_RETURN(FolderRecord folder, FindByKey(parts.folder_key));
-  ItemLocation item{std::move(folder), std::move(parts.file)};
-  if (!IsRegularFile(PathOf(item))) return Status::NotFound("the item does not exist (any more)");
-  return item;
-}
-
-Result<FolderRecord> Store::FindByKey(std::string_view key) const {
-  if (key == "top") return Top();
-  if (key.starts_with("p:")) {
-    std::string relative(key.substr(2));
-    for (std::string_view part : Split(relative, '/')) {
-      if (!IsPlainName(part)) return Status::NotFound("the entry ID names no folder");
-    }
-    // Every step must be a real directory inside the store, never a link.
-    std::string walked;
-    for (std::string_view part : Split(relative, '/')) {
-      walked = JoinRelative(walked, part);
-      if (!IsDirectory(root_ + "/" + walked)) return Status::NotFound("the folder does not exist");
-    }
-    Result<FolderRecord> folder = ReadFolder(relative);
-    if (!folder.ok() || folder.value().key != key)
-      return Status::NotFound("the folder does not exist");
-    return folder;
-  }
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    std::string relative;
-    {
-      std::lock_guard<std::mutex> lock(index_mutex_);
-      auto it = marked_index_.find(std::string(key));
-      if (it != marked_index_.end()) relative = it->second;
-    }
-    if (!relative.empty()) {
-      Result<FolderRecord> folder = ReadFolder(relative);
-      if (folder.ok() && folder.value().key == key) return folder;
-    }
-    if (attempt == 0) IndexTree();
-  }
-  return Status::NotFound("the entry ID names no folder of this store");
-}
-
-void Store::IndexTree() const {
-  std::map<std::string, std::string> index;
-  std::vector<std::string> pending{""};
-  while (!pending.empty()) {
-    std::string relative = std::move(pending.back());
-    pending.pop_back();
-    Result<std::vector<std::string>> names =
-        ListEntries(relative.empty() ? root_ : root_ + "/" + relative, EntryType::kDirectory);
-    if (!names.ok()) continue;
-    for (const std::string& name : names.value()) {
-      if (!IsPlainName(name)) continue;
-      std::string child = JoinRelative(relative, name);
-      Result<FolderMarker> marker = ReadFolderMarker(root_ + "/" + child);
-      if (marker.ok()) index.emplace(marker.value().id, child);
-      pending.push_back(child);
-    }
-  }
-  std::lock_guard<std::mutex> lock(index_mutex_);
-  marked_index_ = std::move(index);
-}
-
 Status Store::WriteItem(const ItemLocation& item, std::string_view bytes) const {
   if (!IsPlainName(item.file))
     return Status::InvalidArgument("not a plain file name: " + item.file);
   return WriteFileAtomically(PathOf(item), bytes);
 }
 
+std::string Store::ItemFileNameFor(std::string_view stem, std::string_view extension) {
+  return SafeStem(stem) + std::string(extension);
+}
+
 std::string Store::NewItemFileName(const FolderRecord& folder, std::string_view stem,
                                    std::string_view extension) const {
-  std::string safe;
-  for (char c : stem) {
-    bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                c == '-' || c == '_';
-    safe += keep ? c : '_';
-  }
-  if (safe.empty() || safe.size() > 120) safe = NewIdentity();
+  std::string safe = SafeStem(stem);
   std::string name = safe + std::string(extension);
   for (int n = 2; PathExists(PathOf(folder) + "/" + name); ++n) {
     name = safe + "-" + std::to_string(n) + std::string(extension);
@@ -408,6 +377,18 @@ Status Store::RemoveItem(const ItemLocation& item) const {
   if (unlink(PathOf(item).c_str()) != 0)
     return Status::FromErrno(errno, "cannot delete " + item.file);
   return Status::Ok();
+}
+
+void Store::ReportOnce(const std::string& key, std::string_view line) const {
+  {
+    std::lock_guard<std::mutex> lock(report_mutex_);
+    if (!reported_.insert(key).second) return;
+  }
+  if (report_) {
+    report_(line);
+  } else {
+    shell::PosixShell().DebugOutput(line);
+  }
 }
 
 }  // namespace olconn97::pim

@@ -14,17 +14,30 @@ namespace {
 constexpr char kUsage[] =
     "usage: olconn97 store folders [--store DIR] [--json]\n"
     "       olconn97 store show FILE-or-ENTRYID [--store DIR] [--json]\n"
+    "       olconn97 store link PATH [NAME] [--store DIR]\n"
+    "       olconn97 store import FILE.vcf [FOLDER] [--store DIR]\n"
     "\n"
     "folders  every folder of the contact store: path, kind, item count, entry ID\n"
     "show     what the driver reads from one card: names, the 19 phone numbers by\n"
     "         property name, e-mail addresses, department, categories, billing\n"
     "         information, user properties, entry ID and modification time\n"
+    "link     links an address book (a folder of .vcf files, as khard and vdirsyncer\n"
+    "         keep them) into the store, where it stays the user's own: the driver\n"
+    "         finds its cards, new contacts can go there. PATH may also be the folder\n"
+    "         of several address books (khard's or vdirsyncer's): each one is linked.\n"
+    "         The folder is named NAME, else by the book's displayname file, else as\n"
+    "         the book's folder; a name the store has already is refused.\n"
+    "import   writes each card of a file of several cards (a phone's export) as a\n"
+    "         file of its own into FOLDER (a folder's path or name; default: the\n"
+    "         Contacts folder), keeping its lines; a card whose UID is there already\n"
+    "         is left out\n"
     "--store DIR  a store folder other than the configured one\n"
     "--json       one JSON object on stdout, keyed by property name\n";
 
 struct Options {
   std::string command;
   std::string target;
+  std::string second;  // link's NAME, import's FOLDER
   std::string store;
   bool json = false;
 };
@@ -43,17 +56,22 @@ Result<Options> ParseArguments(const std::vector<std::string>& args) {
       options.command = arg;
     } else if (options.target.empty()) {
       options.target = arg;
+    } else if (options.second.empty() &&
+               (options.command == "link" || options.command == "import")) {
+      options.second = arg;
     } else {
       return Status::InvalidArgument("unexpected argument '" + arg + "'");
     }
   }
-  if (options.command != "folders" && options.command != "show") {
-    return Status::InvalidArgument(options.command.empty()
-                                       ? "no operation given"
-                                       : "unknown operation '" + options.command + "'");
+  const std::string& command = options.command;
+  if (command != "folders" && command != "show" && command != "link" && command != "import") {
+    return Status::InvalidArgument(command.empty() ? "no operation given"
+                                                   : "unknown operation '" + command + "'");
   }
-  if (options.command == "show" && options.target.empty()) {
-    return Status::InvalidArgument("show needs a card file or an entry ID");
+  if (command != "folders" && options.target.empty()) {
+    return Status::InvalidArgument(command == "show"   ? "show needs a card file or an entry ID"
+                                   : command == "link" ? "link needs the folder of an address book"
+                                                       : "import needs a file of cards");
   }
   return options;
 }
@@ -113,9 +131,13 @@ int ListFolders(Application& app, bool json, std::ostream& out) {
 
 }  // namespace
 
-// Defined in store_show.cpp.
+// Defined in store_show.cpp and store_books.cpp.
 int ShowCard(Application& app, const std::string& target, bool json, std::ostream& out,
              std::ostream& err);
+int LinkAddressBooks(Application& app, const std::string& path, const std::string& name,
+                     std::ostream& out, std::ostream& err);
+int ImportCards(Application& app, const std::string& file, const std::string& folder,
+                std::ostream& out, std::ostream& err);
 
 int RunStoreCommand(const std::vector<std::string>& args, const StoreOpener& open,
                     std::ostream& out, std::ostream& err) {
@@ -135,9 +157,13 @@ int RunStoreCommand(const std::vector<std::string>& args, const StoreOpener& ope
     err << "olconn97 store: " << app.status().description() << "\n";
     return 1;
   }
-  if (options.value().command == "folders")
-    return ListFolders(*app.value(), options.value().json, out);
-  return ShowCard(*app.value(), options.value().target, options.value().json, out, err);
+  const Options& given = options.value();
+  if (given.command == "folders") return ListFolders(*app.value(), given.json, out);
+  if (given.command == "link")
+    return LinkAddressBooks(*app.value(), given.target, given.second, out, err);
+  if (given.command == "import")
+    return ImportCards(*app.value(), given.target, given.second, out, err);
+  return ShowCard(*app.value(), given.target, given.json, out, err);
 }
 
 }  // namespace olconn97::pim

@@ -4,6 +4,11 @@
 //       every folder: path, kind, entry ID, store ID, item count
 //   store show FILE-or-ENTRYID [--store DIR] [--json]
 //       what the driver reads from one card
+//   store link PATH [NAME] [--store DIR]
+//       links the user's address book (or each book of a khard or
+//       vdirsyncer folder) into the store
+//   store import FILE.vcf [FOLDER] [--store DIR]
+//       one file per card of a file of several cards
 #ifndef OLCONN97_OUTSIDE_PIM_STORE_COMMAND_H_
 #define OLCONN97_OUTSIDE_PIM_STORE_COMMAND_H_
 

@@ -9,7 +9,9 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -79,6 +81,21 @@ std::string MarkerValue(std::string_view content, std::string_view key) {
 
 }  // namespace
 
+std::string JoinRelative(const std::string& parent, std::string_view name) {
+  return parent.empty() ? std::string(name) : parent + "/" + std::string(name);
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char here[PATH_MAX];
+  return getcwd(here, sizeof here) == nullptr ? std::string() : std::string(here) + "/" + path;
+}
+
+std::string RealPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) == nullptr ? std::string() : std::string(resolved);
+}
+
 bool IsDirectory(const std::string& path) { return LstatIs(path, S_IFDIR); }
 bool IsRegularFile(const std::string& path) { return LstatIs(path, S_IFREG); }
 
@@ -103,7 +120,8 @@ Status MakeDirectories(const std::string& path) {
   return MakeDirectory(path);
 }
 
-Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryType type) {
+Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryType type,
+                                             std::vector<std::string>* links) {
   std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
   if (!dir) return Status::FromErrno(errno, "cannot list " + folder);
   std::vector<std::string> names;
@@ -114,11 +132,16 @@ Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryTyp
     if (d_type == DT_UNKNOWN) {
       struct stat status;
       if (lstat((folder + "/" + name).c_str(), &status) != 0) continue;
-      d_type = S_ISDIR(status.st_mode) ? DT_DIR : S_ISREG(status.st_mode) ? DT_REG : DT_LNK;
+      d_type = S_ISDIR(status.st_mode)   ? DT_DIR
+               : S_ISREG(status.st_mode) ? DT_REG
+               : S_ISLNK(status.st_mode) ? DT_LNK
+                                         : DT_UNKNOWN;
     }
     if ((type == EntryType::kDirectory && d_type == DT_DIR) ||
         (type == EntryType::kFile && d_type == DT_REG)) {
       names.push_back(std::move(name));
+    } else if (links != nullptr && d_type == DT_LNK) {
+      links->push_back(std::move(name));
     }
   }
   return names;
@@ -197,6 +220,23 @@ FolderKind ClassifyUnmarkedFolder(const std::string& folder_path) {
     journal = journal || kind == ItemFileKind::kJournal;
   }
   return journal ? FolderKind::kJournal : FolderKind::kMail;
+}
+
+bool HoldsCards(const std::string& folder_path) {
+  Result<std::vector<std::string>> files = ListEntries(folder_path, EntryType::kFile);
+  return files.ok() &&
+         std::any_of(files.value().begin(), files.value().end(), [](const std::string& name) {
+           return ItemKindOfFile(name) == ItemFileKind::kContact;
+         });
+}
+
+bool HoldsNothing(const std::string& folder_path) {
+  std::vector<std::string> links;
+  Result<std::vector<std::string>> folders =
+      ListEntries(folder_path, EntryType::kDirectory, &links);
+  Result<std::vector<std::string>> files = ListEntries(folder_path, EntryType::kFile, &links);
+  return folders.ok() && files.ok() && folders.value().empty() && files.value().empty() &&
+         links.empty();
 }
 
 Result<std::string> ReadDisplayName(const std::string& folder_path) {

@@ -1,6 +1,7 @@
 // The store's file system work: folders, markers, item files. Nothing here
-// follows a symbolic link: a link inside the store is neither a folder nor
-// an item, so nothing outside the store is ever reached through it.
+// follows a symbolic link at the end of a path: a link is never read as an
+// item or a marker. Where a link to a folder is a folder of the store is
+// folder_links.h's business.
 #ifndef OLCONN97_OUTSIDE_PIM_STORE_FILES_H_
 #define OLCONN97_OUTSIDE_PIM_STORE_FILES_H_
 
@@ -14,6 +15,14 @@
 
 namespace olconn97::pim {
 
+// "parent/name", or "name" below the top folder.
+std::string JoinRelative(const std::string& parent, std::string_view name);
+
+// `path` made absolute with the working folder, links and ".." kept as
+// they are; RealPath resolves them ("" when the path leads nowhere).
+std::string AbsolutePath(const std::string& path);
+std::string RealPath(const std::string& path);
+
 bool IsDirectory(const std::string& path);    // a real directory, not a link
 bool IsRegularFile(const std::string& path);  // a real file, not a link
 bool PathExists(const std::string& path);     // anything, links included
@@ -21,8 +30,10 @@ Status MakeDirectory(const std::string& path);
 Status MakeDirectories(const std::string& path);
 
 enum class EntryType { kDirectory, kFile };
-// Names of the real directories (or files) in a folder, unsorted.
-Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryType type);
+// Names of the real directories (or files) in a folder, unsorted; the
+// names of its symbolic links go to `links` when given.
+Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryType type,
+                                             std::vector<std::string>* links = nullptr);
 
 // The largest item file the store reads.
 inline constexpr size_t kMaxItemFileSize = 64u << 20;
@@ -49,6 +60,10 @@ Status WriteStoreName(const std::string& root, const std::string& store_id,
 
 // The kind of a folder without marker, from what it holds.
 FolderKind ClassifyUnmarkedFolder(const std::string& folder_path);
+// Whether a folder holds .vcf files: an address book's cards.
+bool HoldsCards(const std::string& folder_path);
+// Whether a folder holds no entry but hidden ones.
+bool HoldsNothing(const std::string& folder_path);
 // A synced address book's "displayname" file, trimmed; kNotFound without one.
 Result<std::string> ReadDisplayName(const std::string& folder_path);
 Status WriteDisplayName(const std::string& folder_path, const std::string& name);

@@ -26,25 +26,26 @@ struct CardView {
   ContactCard card = ContactCard::NewCard("unread");
 };
 
-std::string RealPath(const std::string& path) {
-  char resolved[PATH_MAX];
-  return realpath(path.c_str(), resolved) == nullptr ? std::string() : std::string(resolved);
-}
-
-// The entry ID of a file that lies in one of the store's folders.
-std::string EntryIdOfFile(const Store& store, const std::string& file) {
-  std::string root = RealPath(store.root());
-  std::string real = RealPath(file);
-  if (root.empty() || real.size() <= root.size() + 1 ||
-      real.compare(0, root.size() + 1, root + "/") != 0) {
+// The entry ID of `file` when it lies in a folder of the store at `root`.
+std::string EntryIdBelow(const Store& store, const std::string& root, const std::string& file) {
+  if (root.empty() || file.size() <= root.size() + 1 ||
+      file.compare(0, root.size() + 1, root + "/") != 0) {
     return {};
   }
-  std::string relative = real.substr(root.size() + 1);
+  std::string relative = file.substr(root.size() + 1);
   size_t slash = relative.rfind('/');
   std::string folder_relative = slash == std::string::npos ? "" : relative.substr(0, slash);
   Result<FolderRecord> folder = store.FolderAt(folder_relative);
   if (!folder.ok()) return {};
   return store.ItemEntryId({folder.value(), relative.substr(slash + 1)});
+}
+
+// The entry ID of a file that lies in one of the store's folders: by the
+// path as given (a card of a linked address book, reached through its
+// link), else by the real paths.
+std::string EntryIdOfFile(const Store& store, const std::string& file) {
+  std::string id = EntryIdBelow(store, AbsolutePath(store.root()), AbsolutePath(file));
+  return id.empty() ? EntryIdBelow(store, RealPath(store.root()), RealPath(file)) : id;
 }
 
 std::string ModifiedText(const std::string& file) {

@@ -60,6 +60,57 @@ TEST_F(StoreTest, AConfiguredStoreThatIsMissingIsNeverCreated) {
   EXPECT_EQ(Store::Open(temp_.Child("a-file"), false).status().code(), Code::kUnavailable);
 }
 
+// An address book, or the folder of a khard or vdirsyncer set-up, named as
+// the store would get seven folders written into it and its cards read as
+// mail: it is refused, untouched, with what works instead.
+TEST_F(StoreTest, AFolderThatHoldsSomethingAlreadyIsNeverMadeAStore) {
+  const std::string book = temp_.Child("book");
+  ASSERT_TRUE(MakeDirectories(book).ok());
+  WriteFile(book + "/ann.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n");
+  const std::string books = temp_.Child("books");
+  ASSERT_TRUE(MakeDirectories(books + "/work").ok());
+  WriteFile(books + "/work/bob.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n");
+  const std::string papers = temp_.Child("papers");
+  ASSERT_TRUE(MakeDirectories(papers).ok());
+  WriteFile(papers + "/letter.txt", "Dear Ann");
+
+  struct Case {
+    std::string folder;
+    std::string says;
+  };
+  for (const Case& refused : {Case{book, "khard or vdirsyncer collection"},
+                              Case{books, "folder of a khard or vdirsyncer set-up"},
+                              Case{papers, "files or folders of its own"}}) {
+    for (bool create : {false, true}) {
+      Result<std::shared_ptr<Store>> store = Store::Open(refused.folder, create);
+      ASSERT_FALSE(store.ok()) << refused.folder;
+      EXPECT_EQ(store.status().code(), Code::kUnavailable);
+      const std::string& text = store.status().description();
+      EXPECT_NE(text.find(refused.says), std::string::npos) << text;
+      EXPECT_NE(text.find("empty or new folder"), std::string::npos) << text;
+      EXPECT_NE(text.find("olconn97 store link"), std::string::npos) << text;
+    }
+  }
+  EXPECT_NE(Store::Open(books, false).status().description().find("store link '" + books + "'"),
+            std::string::npos);
+  EXPECT_FALSE(PathExists(book + "/" + kStoreMarker));
+  EXPECT_FALSE(PathExists(books + "/Contacts"));
+
+  // An empty folder becomes a store, and so does one that holds only
+  // address books linked into it.
+  ASSERT_TRUE(MakeDirectories(temp_.Child("empty")).ok());
+  EXPECT_TRUE(Store::Open(temp_.Child("empty"), false).ok());
+  ASSERT_TRUE(MakeDirectories(temp_.Child("linked")).ok());
+  ASSERT_EQ(symlink(book.c_str(), temp_.Child("linked/Book").c_str()), 0);
+  Result<std::shared_ptr<Store>> linked = Store::Open(temp_.Child("linked"), false);
+  ASSERT_TRUE(linked.ok()) << linked.status().ToString();
+  EXPECT_EQ(linked.value()->FolderAt("Book").value().kind, FolderKind::kContacts);
+  // A store stays a store, whatever it holds.
+  auto store = OpenStore();
+  WriteFile(root() + "/notes.txt", "x");
+  EXPECT_TRUE(Store::Open(root(), false).ok());
+}
+
 TEST_F(StoreTest, SyncedAddressBooksAreContactsFoldersWithTheirOwnNames) {
   auto store = OpenStore();
   ASSERT_TRUE(MakeDirectories(root() + "/Private/friends").ok());
@@ -159,7 +210,7 @@ TEST_F(StoreTest, ForgedEntryIdsFailWithoutReachingOutside) {
   }
   EXPECT_FALSE(store->ItemFromId(valid, "another-store").ok());
   EXPECT_FALSE(store->FolderFromId(EncodeEntryId({sid, "p:Contacts/outside", ""}), "").ok());
-  // Nothing outside the store is listed either.
+  // Nor are the links listed: one leads to a file, the other above the store.
   EXPECT_EQ(store->ItemFiles(contacts).value(), std::vector<std::string>{"real.vcf"});
   for (const FolderRecord& sub : store->Subfolders(contacts).value()) {
     ADD_FAILURE() << "a linked folder was listed: " << sub.relative;

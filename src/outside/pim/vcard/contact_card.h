@@ -97,6 +97,9 @@ class ContactCard {
   // True after a set that changed the card, and for a new card.
   bool changed() const { return changed_; }
 
+  // The cards after this one in its file, which no property reaches.
+  size_t CardsAfter() const { return document_.CardsAfter(); }
+
   bool IsGroup() const { return index_.group; }
   std::string Uid() const;
 

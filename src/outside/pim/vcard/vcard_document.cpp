@@ -52,6 +52,12 @@ std::string VCardDocument::Serialize() const {
   return out;
 }
 
+size_t VCardDocument::CardsAfter() const {
+  if (tail_.empty()) return 0;
+  Result<VCardFile> rest = VCardFile::Parse(tail_);
+  return rest.ok() ? rest.value().cards().size() : 0;
+}
+
 size_t VCardDocument::IndexOf(uint32_t id) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
     if (lines_[i].id == id) return i;

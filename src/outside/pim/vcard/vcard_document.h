@@ -26,6 +26,9 @@ class VCardDocument {
   std::string Serialize() const;
 
   VCardVersion version() const { return version_; }
+  // How many cards the file holds after this one (a phone's export of a
+  // whole address book): kept, never read.
+  size_t CardsAfter() const;
   // The line end of the card's BEGIN line; CR LF when it has none.
   std::string_view line_end() const { return line_end_; }
 
