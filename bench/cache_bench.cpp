@@ -17,9 +17,9 @@
 
 #include "bench_support.h"
 #include "cache/progress_window.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "driver/data_connector.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
 #include "outside/registry/registry.h"
 #include "outside/shell/clock.h"
 #include "outside/shell/shell.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/shared_state.h"
+#include "core/shared_state.h"
 #include "outside/registry/registry.h"
 #include "outside/shell/clock.h"
 #include "outside/shell/shell.h"

@@ -1,7 +1,7 @@
 #include "cache/cache_file.h"
 
 #include "cache/cache_schema.h"
-#include "driver/shared_state.h"
+#include "core/shared_state.h"
 #include "outside/shell/clock.h"
 #include "outside/shell/shell.h"
 

@@ -3,9 +3,9 @@
 #include "cache/cache_schema.h"
 #include "cache/data_cache.h"
 #include "cache/progress_window.h"
+#include "core/selected_folders.h"
+#include "core/shared_state.h"
 #include "diag/log.h"
-#include "driver/selected_folders.h"
-#include "driver/shared_state.h"
 #include "outside/jet/dao.h"
 #include "outside/ui/desktop.h"
 

@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "cache/data_cache.h"
+#include "core/shared_state.h"
 #include "diag/localize.h"
 #include "diag/log.h"
 #include "diag/log_window.h"
-#include "driver/shared_state.h"
 #include "outside/textres/text_resources.h"
 
 namespace olconn97 {

@@ -2,8 +2,8 @@
 
 #include "contact/employee_directory.h"
 #include "contact/phone_kinds.h"
+#include "core/selected_folders.h"
 #include "diag/log.h"
-#include "driver/selected_folders.h"
 #include "outside/com/automation_object.h"
 #include "outside/com/error_info.h"
 #include "outside/pim/windows.h"

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "base/strings.h"
-#include "driver/data_paths.h"
-#include "driver/shared_state.h"
+#include "core/data_paths.h"
+#include "core/shared_state.h"
 #include "olconn97/com.h"
 #include "outside/jet/dao.h"
 

@@ -9,9 +9,9 @@
 
 #include "base/result.h"
 #include "base/strings.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "diag/log_error.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
 #include "outside/shell/shell.h"
 #include "outside/ui/control.h"
 #include "outside/ui/window_model.h"
@@ -158,7 +158,7 @@ LocalizationState::LocalizationState()
 LocalizationState::~LocalizationState() = default;
 
 LocalizationState& Localization() {
-  std::unique_ptr<LocalizationState>& state = Shared().localization;
+  Owned<LocalizationState>& state = Shared().localization;
   if (!state) state = std::make_unique<LocalizationState>();
   return *state;
 }

@@ -2,11 +2,28 @@
 
 #include <string>
 
+#include "core/product_identity.h"
+#include "core/reports.h"
+#include "core/shared_state.h"
+#include "diag/log_error.h"
 #include "diag/log_window.h"
-#include "diag/product_identity.h"
-#include "driver/shared_state.h"
 
 namespace olconn97::diag {
+namespace {
+
+// The shared services report into the developer log and the error file
+// through the sink this installs as the program loads.
+[[maybe_unused]] const bool reports_installed = [] {
+  InstallReportSink({
+      .log = &Log,
+      .log_when_loaded = &LogWhenLoaded,
+      .log_error = [](std::string_view where, std::string_view detail,
+                      const Status& failure) { LogError(where, detail, "", failure); },
+  });
+  return true;
+}();
+
+}  // namespace
 
 void Log(std::string_view text) {
   if (Shared().gLogEnabled) LogWindow().Addlog(text);

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "diag/product_identity.h"
-#include "driver/data_paths.h"
-#include "driver/shared_state.h"
+#include "core/data_paths.h"
+#include "core/product_identity.h"
+#include "core/shared_state.h"
 #include "outside/shell/clock.h"
 #include "outside/shell/shell.h"
 

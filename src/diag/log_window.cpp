@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <utility>
 
-#include "diag/product_identity.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
+#include "core/product_identity.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "outside/shell/clock.h"
 #include "outside/ui/message_box.h"
 

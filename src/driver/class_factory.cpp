@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "cache/cache_command.h"
+#include "core/shared_state.h"
+#include "driver/cache_command.h"
 #include "driver/data_connector.h"
 #include "driver/demo_store.h"
 #include "driver/pim_connection.h"
-#include "driver/shared_state.h"
 #include "olconn97/olconn97.h"
 #include "outside/com/automation_object.h"
 #include "outside/com/object.h"

@@ -3,10 +3,10 @@
 #include <memory>
 
 #include "cache/data_cache.h"
+#include "core/selected_folders.h"
+#include "core/shared_state.h"
 #include "diag/localize.h"
 #include "diag/log.h"
-#include "driver/selected_folders.h"
-#include "driver/shared_state.h"
 #include "outside/ui/desktop.h"
 #include "outside/ui/message_loop.h"
 
@@ -120,7 +120,7 @@ void frmConfigPIM::Reinitialize() {
 frmConfigPIM& ConfigWindow() {
   // The process's one window, kept with the shared state: created on the
   // desktop of its first use, it lives as long as the process.
-  std::unique_ptr<frmConfigPIM>& window = Shared().config_window;
+  Owned<frmConfigPIM>& window = Shared().config_window;
   if (!window) window = std::make_unique<frmConfigPIM>(Shared().services.desktop());
   return *window;
 }

@@ -1,9 +1,9 @@
 #include "driver/pim_connection.h"
 
 #include "base/strings.h"
-#include "driver/data_paths.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
+#include "core/data_paths.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "outside/pim/store.h"
 #include "outside/shell/shell.h"
 

@@ -6,16 +6,16 @@
 #include "cache/cache_state.h"
 #include "cache/contact_record.h"
 #include "cache/data_cache.h"
+#include "core/data_paths.h"
+#include "core/product_identity.h"
+#include "core/selected_folders.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "diag/localize.h"
 #include "diag/log.h"
 #include "diag/log_window.h"
-#include "diag/product_identity.h"
 #include "driver/data_connector.h"
-#include "driver/data_paths.h"
 #include "driver/pim_connection.h"
-#include "driver/selected_folders.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
 #include "outside/jet/dao.h"
 #include "outside/pim/objects.h"
 #include "outside/shell/clock.h"
@@ -114,7 +114,7 @@ void LogBanner(std::initializer_list<const char*> lines) {
 Status cDataConnector::StartUp() {
   SharedState& shared = Shared();
   DebugOutput("PIMDriverOutlook initialize");
-  diag::LoadProductIdentity();
+  LoadProductIdentity();
   shared.gCharset = GetChartset();
   std::string start_text =
       shell::LocalDateTimeText(shared.services.clock().Now()) + ": * Driver startup *";

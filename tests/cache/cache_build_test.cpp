@@ -6,8 +6,8 @@
 #include "cache/cache_test_support.h"
 #include "cache/data_cache.h"
 #include "cache/progress_window.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "outside/jet/database.h"
 
 namespace olconn97::testing {

@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "cache/progress_window.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "diag/log_window.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
 #include "outside/jet/dao.h"
 
 namespace olconn97::testing {

@@ -10,7 +10,7 @@
 #include "cache/cache_search.h"
 #include "cache/cache_test_support.h"
 #include "cache/progress_window.h"
-#include "driver/shared_state.h"
+#include "core/shared_state.h"
 #include "outside/com/variant.h"
 #include "outside/jet/database.h"
 

@@ -7,7 +7,7 @@
 
 #include "contact/contact_test_support.h"
 #include "contact/phone_kinds.h"
-#include "driver/selected_folders.h"
+#include "core/selected_folders.h"
 #include "outside/com/automation_object.h"
 #include "outside/pim/item_classes.h"
 #include "outside/pim/windows.h"

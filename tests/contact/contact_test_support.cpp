@@ -1,9 +1,9 @@
 #include "contact/contact_test_support.h"
 
 #include "contact/label_text.h"
+#include "core/data_paths.h"
+#include "core/settings.h"
 #include "diag/log_window.h"
-#include "driver/data_paths.h"
-#include "driver/settings.h"
 #include "outside/jet/dao.h"
 #include "outside/pim/item_classes.h"
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "contact/contact_test_support.h"
+#include "core/settings.h"
 #include "driver/data_connector.h"
-#include "driver/settings.h"
 #include "outside/pim/item_classes.h"
 #include "outside/pim/windows.h"
 

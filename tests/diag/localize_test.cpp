@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/settings.h"
+#include "core/settings.h"
 #include "outside/ui/control.h"
 #include "outside/ui/timer_control.h"
 #include "outside/ui/window_model.h"

@@ -5,8 +5,8 @@
 
 #include <vector>
 
+#include "core/settings.h"
 #include "diag/log.h"
-#include "driver/settings.h"
 #include "test_support.h"
 
 namespace olconn97::diag {

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "diag/log_window.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
 #include "outside/pim/objects.h"
 #include "test_support.h"
 

@@ -12,9 +12,9 @@
 #include "cache/cache_test_support.h"
 #include "cache/data_cache.h"
 #include "cache/progress_window.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "driver/config_window.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
 #include "outside/pim/store_files.h"
 #include "outside/pim/windows.h"
 
@@ -139,7 +139,7 @@ TEST_F(HostOperationsTest, CreateContactSavesAndIndexesTheContactAtOnce) {
 TEST_F(HostOperationsTest, CreateContactLogsItsFailureAndKeepsWhatWasDone) {
   StartDriver();
   // Without a cache maintainer the saved contact stays, and no window opens.
-  std::unique_ptr<DataCache> cache = std::move(Shared().gDataCache);
+  Owned<DataCache> cache = std::move(Shared().gDataCache);
   ASSERT_TRUE(driver_->Dataconnector_CreateContact("Ann Smith", "1", true).ok());
   Shared().gDataCache = std::move(cache);
   EXPECT_TRUE(Logged("Error (CreateContact): there is no cache maintainer in olconn97"));

@@ -8,8 +8,8 @@
 // The platform services (settings store, shell, clock, message boxes) are
 // reached through the same accessor, so a test can run the driver on a
 // temporary settings store and a controllable clock.
-#ifndef OLCONN97_DRIVER_SHARED_STATE_H_
-#define OLCONN97_DRIVER_SHARED_STATE_H_
+#ifndef OLCONN97_CORE_SHARED_STATE_H_
+#define OLCONN97_CORE_SHARED_STATE_H_
 
 #include <array>
 #include <cstdint>
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "base/owned.h"
 #include "outside/com/com_ptr.h"
 
 namespace olconn97 {
@@ -118,10 +119,10 @@ struct SharedState {
   std::vector<cContactRecord*> gContactRecords;
 
   // The one cache maintainer, and the window its walks run behind.
-  std::unique_ptr<DataCache> gDataCache;
-  std::unique_ptr<frmCreateCache> progress_window;
+  Owned<DataCache> gDataCache;
+  Owned<frmCreateCache> progress_window;
   // The configuration window, created on first use (ConfigWindow()).
-  std::unique_ptr<frmConfigPIM> config_window;
+  Owned<frmConfigPIM> config_window;
   // What this process's start-up did about a cache file it could not use
   // (one line), or empty.
   std::string cache_recovery;
@@ -138,7 +139,7 @@ struct SharedState {
   // Diagnostics: the developer log is on (set by the log window's load).
   bool gLogEnabled = false;
   // The log window, created on first use (diag::LogWindow()).
-  std::unique_ptr<diag::FLog> log_window;
+  Owned<diag::FLog> log_window;
   // Lines that came before the log window was loaded (diag::LogWhenLoaded).
   std::vector<std::string> log_lines_waiting;
   // The error file's path, fixed by the first LogError.
@@ -165,7 +166,7 @@ struct SharedState {
   int16_t gCharset = 0;
   // The language table, the text resources (gTextResources) and the
   // catalogs read so far.
-  std::unique_ptr<LocalizationState> localization;
+  Owned<LocalizationState> localization;
 
   // The hidden timer form, loaded on first use (TimerForm()). Declared after
   // `services`, so it goes before the desktop it lives on.
@@ -189,4 +190,4 @@ void ResetSharedStateForTesting();
 
 }  // namespace olconn97
 
-#endif  // OLCONN97_DRIVER_SHARED_STATE_H_
+#endif  // OLCONN97_CORE_SHARED_STATE_H_

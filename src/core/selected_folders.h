@@ -5,8 +5,8 @@
 // into the shared state (gAllFoldersSelected, gSelectedEntryIds,
 // gSelectedStoreIds: at most kMaxSelectedFolders). Without the key every
 // contact folder counts as selected.
-#ifndef OLCONN97_DRIVER_SELECTED_FOLDERS_H_
-#define OLCONN97_DRIVER_SELECTED_FOLDERS_H_
+#ifndef OLCONN97_CORE_SELECTED_FOLDERS_H_
+#define OLCONN97_CORE_SELECTED_FOLDERS_H_
 
 #include <string>
 
@@ -36,4 +36,4 @@ bool IsFolderConfigured();
 
 }  // namespace olconn97
 
-#endif  // OLCONN97_DRIVER_SELECTED_FOLDERS_H_
+#endif  // OLCONN97_CORE_SELECTED_FOLDERS_H_

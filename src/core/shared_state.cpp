@@ -1,11 +1,6 @@
-#include "driver/shared_state.h"
+#include "core/shared_state.h"
 
-#include "cache/data_cache.h"
-#include "cache/progress_window.h"
-#include "diag/localize.h"
-#include "diag/log_window.h"
-#include "driver/config_window.h"
-#include "driver/settings.h"
+#include "core/settings.h"
 #include "outside/jet/dao.h"
 #include "outside/pim/objects.h"
 #include "outside/registry/file_registry.h"

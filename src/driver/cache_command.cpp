@@ -1,7 +1,7 @@
 // "olconn97 cache rebuild|refresh|status": the contact cache for an
 // administrator. Rebuild and refresh start the driver as the host does, ask
 // it for the walk, and pump the message loop until the walk has ended.
-#include "cache/cache_command.h"
+#include "driver/cache_command.h"
 
 #include <chrono>
 #include <ostream>
@@ -11,10 +11,10 @@
 #include "cache/cache_state.h"
 #include "cache/data_cache.h"
 #include "cache/progress_window.h"
+#include "core/data_paths.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "driver/data_connector.h"
-#include "driver/data_paths.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
 #include "outside/jet/dao.h"
 #include "outside/shell/shell.h"
 #include "outside/ui/desktop.h"

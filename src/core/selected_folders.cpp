@@ -1,17 +1,17 @@
-#include "driver/selected_folders.h"
+#include "core/selected_folders.h"
 
-#include "diag/log.h"
-#include "driver/reg_settings.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
+#include "core/reg_settings.h"
+#include "core/reports.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 
 namespace olconn97 {
 
 void GetContactFoldersSelected() {
   SharedState& shared = Shared();
-  diag::Log("GetContactFoldersSelected(): read from registry");
+  ReportLog("GetContactFoldersSelected(): read from registry");
   if (!RegKeyExists(Hive::kCurrentUser, kFolderSelectionKey)) {
-    diag::Log("  all folders selected");
+    ReportLog("  all folders selected");
     shared.gAllFoldersSelected = true;  // the lists are left as they are
     return;
   }
@@ -28,10 +28,10 @@ void GetContactFoldersSelected() {
     std::string select =
         RegReadString(Hive::kCurrentUser, kFolderSelectionKey, "selectId" + suffix);
     if (entry_id.empty() && store_id.empty()) break;
-    diag::Log("  i=" + suffix);
-    diag::Log("    EntryId=" + entry_id);
-    diag::Log("    StoreId=" + store_id);
-    diag::Log("    Select =" + select);
+    ReportLog("  i=" + suffix);
+    ReportLog("    EntryId=" + entry_id);
+    ReportLog("    StoreId=" + store_id);
+    ReportLog("    Select =" + select);
     if (select == "0") continue;  // blank, empty or any other text: selected
     shared.gSelectedEntryIds[count] = entry_id;
     shared.gSelectedStoreIds[count] = store_id;

@@ -1,12 +1,12 @@
-#include "diag/product_identity.h"
+#include "core/product_identity.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/data_paths.h"
-#include "driver/settings.h"
+#include "core/data_paths.h"
+#include "core/settings.h"
 #include "test_support.h"
 
-namespace olconn97::diag {
+namespace olconn97 {
 namespace {
 
 class ProductIdentityTest : public testing::DriverTest {
@@ -39,4 +39,4 @@ TEST_F(ProductIdentityTest, NonBlankValuesReplaceTheDefaultsTrimmed) {
 }
 
 }  // namespace
-}  // namespace olconn97::diag
+}  // namespace olconn97

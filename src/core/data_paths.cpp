@@ -1,4 +1,4 @@
-#include "driver/data_paths.h"
+#include "core/data_paths.h"
 
 #include <sys/stat.h>
 
@@ -6,10 +6,10 @@
 
 #include "base/status.h"
 #include "base/strings.h"
-#include "diag/log_error.h"
-#include "diag/product_identity.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
+#include "core/product_identity.h"
+#include "core/reports.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "outside/shell/shell.h"
 
 namespace olconn97 {
@@ -59,7 +59,7 @@ std::string DataPath() {
     // Without a profile folder the driver's own folder stays, shared.
     std::string profile = GetUserProfilePath();
     if (!profile.empty()) {
-      shared.gDataPath = WithoutTrailingSlash(profile) + "/" + diag::ProductFullName();
+      shared.gDataPath = WithoutTrailingSlash(profile) + "/" + ProductFullName();
       shared.gPerUserDataPath = true;
     }
   } else if (!machine_path.empty()) {
@@ -75,10 +75,10 @@ std::string GetUserProfilePath() {
   if (folder.ok()) return folder.value();
   switch (folder.status().code()) {
     case Code::kInvalidArgument:
-      diag::LogError(kWhere, "An invalid folder ID was specified", "");
+      ReportError(kWhere, "An invalid folder ID was specified");
       break;
     case Code::kNotFound:
-      diag::LogError(kWhere, "The folder does not exist", "");
+      ReportError(kWhere, "The folder does not exist");
       break;
     default:
       break;
@@ -116,7 +116,7 @@ void MakeDir(std::string_view path) {
   const mode_t shared_mode = kSharedFolderMode;
   const mode_t* exact_mode = Shared().gPerUserDataPath ? nullptr : &shared_mode;
   Status made = shell.MakeDirectory(folder, exact_mode);
-  if (!made.ok()) diag::LogError("modMultiUser.MakeDir", folder, "", OsErrorOf(made));
+  if (!made.ok()) ReportError("modMultiUser.MakeDir", folder, OsErrorOf(made));
 }
 
 int32_t SetFileEveryoneAccess(const std::string& file) {
@@ -128,9 +128,9 @@ int32_t SetFileEveryoneAccess(const std::string& file) {
     DebugOutput("Everyone FullControl Set on File: " + file);
     return 0;
   }
-  diag::LogError("modMultiUser.SetFileEveryoneAccess",
-                 "SetFileSecurity - Unable to Set New Security Descriptor to File : " + file, "",
-                 OsErrorOf(set));
+  ReportError("modMultiUser.SetFileEveryoneAccess",
+              "SetFileSecurity - Unable to Set New Security Descriptor to File : " + file,
+              OsErrorOf(set));
   // A failure must never read as success, even without an OS error code.
   return set.os_error() != 0 ? set.os_error() : EIO;
 }

@@ -4,13 +4,13 @@
 // key may rename the product, with built-in defaults. The names are loaded
 // once at the very beginning of the driver's start-up into the shared state
 // (gProductFullName, gProductExtName, gProductName).
-#ifndef OLCONN97_DIAG_PRODUCT_IDENTITY_H_
-#define OLCONN97_DIAG_PRODUCT_IDENTITY_H_
+#ifndef OLCONN97_CORE_PRODUCT_IDENTITY_H_
+#define OLCONN97_CORE_PRODUCT_IDENTITY_H_
 
 #include <string>
 #include <string_view>
 
-namespace olconn97::diag {
+namespace olconn97 {
 
 // Fixed by the driver's build, like a module's version information.
 inline constexpr std::string_view kDriverTitle = "olconn97";  // title and file base name
@@ -29,6 +29,6 @@ void LoadProductIdentity();
 // gProductFullName, or its default while the names are not loaded yet.
 std::string ProductFullName();
 
-}  // namespace olconn97::diag
+}  // namespace olconn97
 
-#endif  // OLCONN97_DIAG_PRODUCT_IDENTITY_H_
+#endif  // OLCONN97_CORE_PRODUCT_IDENTITY_H_

@@ -1,5 +1,5 @@
 // One-value settings access as start-up and the data paths use it.
-#include "driver/settings.h"
+#include "core/settings.h"
 
 #include <gtest/gtest.h>
 

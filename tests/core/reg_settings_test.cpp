@@ -1,4 +1,4 @@
-#include "driver/reg_settings.h"
+#include "core/reg_settings.h"
 
 #include <gtest/gtest.h>
 

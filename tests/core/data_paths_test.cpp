@@ -1,4 +1,4 @@
-#include "driver/data_paths.h"
+#include "core/data_paths.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "driver/settings.h"
+#include "core/settings.h"
 #include "test_support.h"
 
 namespace olconn97 {

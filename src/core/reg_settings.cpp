@@ -1,11 +1,11 @@
-#include "driver/reg_settings.h"
+#include "core/reg_settings.h"
 
 #include <cstdint>
 #include <optional>
 
 #include "base/strings.h"
-#include "diag/product_identity.h"
-#include "driver/shared_state.h"
+#include "core/product_identity.h"
+#include "core/shared_state.h"
 
 namespace olconn97 {
 namespace {
@@ -61,7 +61,7 @@ CRegSettings::CRegSettings()
     : hive_(Hive::kCurrentUser),
       sub_key_(kDefaultSubKey),
       company_(kDefaultCompany),
-      app_name_(diag::kVersionProductName) {
+      app_name_(kVersionProductName) {
   ComputeBaseKey();
 }
 
@@ -80,7 +80,7 @@ void CRegSettings::set_Company(std::string_view text) {
 }
 
 void CRegSettings::set_AppName(std::string_view text) {
-  app_name_ = TrimmedOrDefault(text, diag::kVersionProductName);
+  app_name_ = TrimmedOrDefault(text, kVersionProductName);
   ComputeBaseKey();
 }
 

@@ -10,10 +10,10 @@
 // folders the driver creates there get mode 0777 and its files mode 0666
 // (SetFileEveryoneAccess), whatever the creating user's umask.
 //
-// Problems are written to the error file (diag/log_error.h); no routine
+// Problems are written to the error file (through core/reports.h); no routine
 // fails its caller.
-#ifndef OLCONN97_DRIVER_DATA_PATHS_H_
-#define OLCONN97_DRIVER_DATA_PATHS_H_
+#ifndef OLCONN97_CORE_DATA_PATHS_H_
+#define OLCONN97_CORE_DATA_PATHS_H_
 
 #include <cstdint>
 #include <string>
@@ -51,4 +51,4 @@ void DebugOutput(std::string_view text);
 
 }  // namespace olconn97
 
-#endif  // OLCONN97_DRIVER_DATA_PATHS_H_
+#endif  // OLCONN97_CORE_DATA_PATHS_H_

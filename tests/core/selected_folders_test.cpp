@@ -1,12 +1,12 @@
 // The user's choice of contact folders: how it is read back, and how a
 // folder is tested against it.
-#include "driver/selected_folders.h"
+#include "core/selected_folders.h"
 
 #include <gtest/gtest.h>
 
+#include "core/settings.h"
+#include "core/shared_state.h"
 #include "diag/log_window.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
 #include "test_support.h"
 
 namespace olconn97 {

@@ -2,8 +2,8 @@
 //
 // Every setting is a string. Failures never raise: a read gives the empty
 // text, a write false.
-#ifndef OLCONN97_DRIVER_SETTINGS_H_
-#define OLCONN97_DRIVER_SETTINGS_H_
+#ifndef OLCONN97_CORE_SETTINGS_H_
+#define OLCONN97_CORE_SETTINGS_H_
 
 #include <string>
 #include <string_view>
@@ -47,4 +47,4 @@ void ReportSettingsFile(std::string_view message);
 
 }  // namespace olconn97
 
-#endif  // OLCONN97_DRIVER_SETTINGS_H_
+#endif  // OLCONN97_CORE_SETTINGS_H_

@@ -10,8 +10,8 @@
 //
 // No member fails loudly: a read that cannot be done gives its default, a
 // write or deletion that cannot be done gives false. Nothing is logged here.
-#ifndef OLCONN97_DRIVER_REG_SETTINGS_H_
-#define OLCONN97_DRIVER_REG_SETTINGS_H_
+#ifndef OLCONN97_CORE_REG_SETTINGS_H_
+#define OLCONN97_CORE_REG_SETTINGS_H_
 
 #include <cstdint>
 #include <string>
@@ -103,4 +103,4 @@ int16_t ParseSettingInteger(std::string_view text);
 
 }  // namespace olconn97
 
-#endif  // OLCONN97_DRIVER_REG_SETTINGS_H_
+#endif  // OLCONN97_CORE_REG_SETTINGS_H_

@@ -1,6 +1,6 @@
 // The admin tool's "cache" command (see cache_command.cpp).
-#ifndef OLCONN97_CACHE_CACHE_COMMAND_H_
-#define OLCONN97_CACHE_CACHE_COMMAND_H_
+#ifndef OLCONN97_DRIVER_CACHE_COMMAND_H_
+#define OLCONN97_DRIVER_CACHE_COMMAND_H_
 
 #include <iosfwd>
 #include <string>
@@ -13,4 +13,4 @@ int RunCacheCommand(const std::vector<std::string>& args, std::ostream& out, std
 
 }  // namespace olconn97
 
-#endif  // OLCONN97_CACHE_CACHE_COMMAND_H_
+#endif  // OLCONN97_DRIVER_CACHE_COMMAND_H_

@@ -1,7 +1,7 @@
-#include "driver/settings.h"
+#include "core/settings.h"
 
-#include "diag/log.h"
-#include "driver/shared_state.h"
+#include "core/reports.h"
+#include "core/shared_state.h"
 #include "outside/registry/file_registry.h"
 
 namespace olconn97 {
@@ -37,7 +37,7 @@ bool RegKeyExists(Hive hive, std::string_view key_path) {
 
 void ReportSettingsFile(std::string_view message) {
   registry::ReportOnStderr(message);
-  diag::LogWhenLoaded("Settings: " + std::string(message));
+  ReportLogWhenLoaded("Settings: " + std::string(message));
 }
 
 }  // namespace olconn97

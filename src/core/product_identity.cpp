@@ -1,10 +1,10 @@
-#include "diag/product_identity.h"
+#include "core/product_identity.h"
 
 #include "base/strings.h"
-#include "driver/settings.h"
-#include "driver/shared_state.h"
+#include "core/settings.h"
+#include "core/shared_state.h"
 
-namespace olconn97::diag {
+namespace olconn97 {
 namespace {
 
 struct ProductString {
@@ -38,4 +38,4 @@ std::string ProductFullName() {
   return loaded.empty() ? std::string(kDefaultProductFullName) : loaded;
 }
 
-}  // namespace olconn97::diag
+}  // namespace olconn97
