@@ -11,7 +11,8 @@ namespace {
 // The loops alive on this thread, the current one last. A stack rather than
 // one pointer, so a loop destroyed out of order never leaves a dangling one.
 std::vector<MessageLoop*>& ThreadLoops() {
-  thread_local std::vector<MessageLoop*> loops;
+  // Initial-exec: see the error information's thread-local.
+  [[gnu::tls_model("initial-exec")]] thread_local std::vector<MessageLoop*> loops;
   return loops;
 }
 
