@@ -12,6 +12,7 @@
 #include "core/shared_state.h"
 #include "diag/log.h"
 #include "outside/jet/dao.h"
+#include "outside/shell/file_io.h"
 #include "outside/shell/shell.h"
 #include "outside/ui/desktop.h"
 #include "outside/ui/message_box.h"
@@ -36,9 +37,32 @@ bool ParseRefreshTime(const std::string& text, std::tm* parsed) {
   return false;
 }
 
+// Held by the process that walks the store into a cache file, beside it:
+// the kernel releases it when that process ends, however it ends.
+Result<shell::FileLock> TakeWalkLock() {
+  const auto& cache = Shared().gCacheDatabase;
+  const std::string file = cache ? cache->Name() : DataPath() + "/Connector.mdb";
+  return shell::FileLock::TryAcquire(file + "-walk");
+}
+
+constexpr char kWalkElsewhere[] =
+    "Another process is walking the store into the cache: its rows answer meanwhile, and this "
+    "process walks nothing.";
+
 }  // namespace
 
 DataCache::DataCache() { ReadModificationDate(); }
+
+bool DataCache::WalkRunningElsewhere() {
+  Result<shell::FileLock> lock = TakeWalkLock();
+  return !lock.ok() && lock.status().code() == Code::kUnavailable;
+}
+
+bool DataCache::MayWalk() {
+  if (!WalkRunningElsewhere()) return true;
+  diag::Log(kWalkElsewhere);
+  return false;
+}
 
 void DataCache::ReadModificationDate() {
   diag::Log("Reading registry...");
@@ -83,6 +107,9 @@ bool DataCache::RebuildPending() {
 }
 
 bool DataCache::IsUpToDate(bool update) {
+  // What another process is writing now is as current as this one could
+  // make it; reading the store again alongside would only slow both.
+  if (!MayWalk()) return true;
   ReadModificationDate();
   diag::Log("Testing cache change...");
   // A rebuild that never finished left rows missing that no card's time
@@ -141,6 +168,7 @@ Status DataCache::OpenCacheTable() {
 }
 
 void DataCache::UpdateCache() {
+  if (!MayWalk()) return;
   if (RebuildPending()) {
     diag::Log("The last rebuild of the cache did not finish: rebuilding it.");
     return CreateCache();
@@ -198,6 +226,8 @@ void DataCache::CreateCache() {
   shell::Shell& shell = shared.services.shell();
   const std::string template_file = shell.AppPath() + "/Connector.etf";
   const std::string target = DataPath() + "/Connector.mdb";
+  // Emptying the table under another process's walk would lose its rows.
+  if (!MayWalk()) return;
   if (!shared.db_engine) shared.db_engine = std::make_unique<jet::DBEngine>();
   if (shared.gFirstLaunch) {
     Result<std::unique_ptr<jet::Workspace>> workspace =
@@ -236,6 +266,16 @@ void DataCache::Walk(bool create_mode) {
   walk_start_ = shared.services.clock().Now();
   walk_failed_ = false;
   walk_rebuilds_ = create_mode;
+  // Held for the whole walk. Another process that began one since this
+  // walk was asked for has the lock: this one then leaves the times as
+  // they are.
+  // A lock file that cannot be made (a read-only folder) stops no walk.
+  Result<shell::FileLock> walk_lock = TakeWalkLock();
+  if (!walk_lock.ok() && walk_lock.status().code() == Code::kUnavailable) {
+    diag::Log(kWalkElsewhere);
+    walk_failed_ = true;
+    return;
+  }
   const std::shared_ptr<jet::Database> cache = shared.gCacheDatabase;
   if (cache) {
     if (!create_mode) {

@@ -18,6 +18,7 @@
 #include "outside/jet/connection.h"
 #include "outside/jet/database.h"
 #include "outside/registry/file_registry.h"
+#include "outside/shell/file_io.h"
 #include "outside/ui/desktop.h"
 
 namespace olconn97::testing {
@@ -235,6 +236,45 @@ TEST_F(CacheRefreshTest, AWalkWhoseLastCommitFailsKeepsTheRefreshTime) {
                       shell::FormatLocal(clock_.Now(), "%x %X") +
                           ": Error (Commit): disk full in DAO.Database"),
             lines.end());
+}
+
+// While another process walks the store into the same cache file, a new
+// process neither refreshes nor rebuilds: it answers from the rows written
+// so far. Once that walk has ended (its process gone), refreshes resume.
+TEST_F(CacheRefreshTest, AWalkRunningInAnotherProcessIsNotDoneAgain) {
+  auto ann = AddContact("Ann Smith", {{"BusinessTelephoneNumber", "1"}});
+  RunClockAheadOfTheFiles();
+  StartDriver();
+  const std::string walk_lock = Shared().gCacheDatabase->Name() + "-walk";
+  const std::string before = StoredRefreshTime();
+  ASSERT_TRUE(ann->Set("BusinessTelephoneNumber", "12").ok());
+  ASSERT_TRUE(ann->Save().ok());
+  SetModified(ann->path(), clock_.Now() + std::chrono::minutes(1));
+  clock_.Advance(std::chrono::minutes(5));
+  {
+    // flock conflicts between two opens of the file even in one process.
+    Result<shell::FileLock> other_walk = shell::FileLock::TryAcquire(walk_lock);
+    ASSERT_TRUE(other_walk.ok());
+    RestartDriver();
+    EXPECT_FALSE(WalkPending());
+    EXPECT_EQ(RowsOf(ann->EntryID()), (std::vector<CacheRow>{{"1", ann->EntryID(), "Smith, Ann"}}));
+    // Nor does an explicit rebuild empty the table under the other walk.
+    ASSERT_TRUE(driver_->Dataconnector_WriteCache(true).ok());
+    if (WalkPending()) RunWalk();
+    EXPECT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(StoredRefreshTime(), before);
+    std::vector<std::string> lines = LogLines();
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& line) {
+                             return line.find("Another process is walking the store") !=
+                                    std::string::npos;
+                           }),
+              lines.end());
+  }
+  RestartDriver();
+  EXPECT_EQ(RowsOf(ann->EntryID()),
+            (std::vector<CacheRow>{{"12", ann->EntryID(), "Smith, Ann"}}));
+  EXPECT_NE(StoredRefreshTime(), before);
 }
 
 // Builds a complete cache of `count` contacts on a settings file that a

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "outside/registry/hive_file_io.h"
+#include "outside/shell/file_io.h"
 #include "outside/registry/reg_file.h"
 
 namespace olconn97::registry {
@@ -132,7 +133,7 @@ Status FileRegistry::HiveFile::Refresh(const Report& report) {
 Status FileRegistry::HiveFile::Update(const std::function<Status(RegTree&)>& change, bool durable,
                                       const Report& report) {
   OLC_RETURN_IF_ERROR(MakeParentFolders(path, folder_mode));
-  OLC_ASSIGN_OR_RETURN(FileLock file_lock, FileLock::Acquire(lock_path));
+  OLC_ASSIGN_OR_RETURN(shell::FileLock file_lock, shell::FileLock::Acquire(lock_path));
   // Under the lock the file is the newest any process wrote.
   OLC_RETURN_IF_ERROR(Refresh(report));
   auto changed = std::make_shared<RegTree>(*tree);

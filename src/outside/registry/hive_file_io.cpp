@@ -95,30 +95,4 @@ bool CanReplaceFile(const std::string& path) {
          faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-Result<FileLock> FileLock::Acquire(const std::string& lock_path) {
-  int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  // A lock file another user created may be read-only to us; flock does
-  // not need write access.
-  if (fd < 0 && errno == EACCES) fd = open(lock_path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Status::FromErrno(errno, "cannot open the lock file " + lock_path);
-  FileLock lock(fd);
-  while (flock(fd, LOCK_EX) != 0) {
-    if (errno != EINTR) return Status::FromErrno(errno, "cannot lock " + lock_path);
-  }
-  return lock;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0) close(fd_);
-    fd_ = other.fd_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
-
-FileLock::~FileLock() {
-  if (fd_ >= 0) close(fd_);  // closing releases the lock
-}
-
 }  // namespace olconn97::registry

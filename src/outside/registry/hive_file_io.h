@@ -62,23 +62,6 @@ Result<std::string> KeepCopyBeside(const std::string& path, std::string_view byt
 // folders as needed).
 bool CanReplaceFile(const std::string& path);
 
-// An exclusive advisory lock (flock) on a lock file, held until destruction.
-class FileLock {
- public:
-  // Waits for the lock; creates the lock file when missing.
-  static Result<FileLock> Acquire(const std::string& lock_path);
-
-  FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  FileLock& operator=(FileLock&& other) noexcept;
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-  ~FileLock();
-
- private:
-  explicit FileLock(int fd) : fd_(fd) {}
-  int fd_ = -1;
-};
-
 }  // namespace olconn97::registry
 
 #endif  // OLCONN97_OUTSIDE_REGISTRY_HIVE_FILE_IO_H_

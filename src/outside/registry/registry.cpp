@@ -47,7 +47,11 @@ size_t RegValue::DataSize() const {
 
 // --- RegKey ---
 
-RegKey::RegKey(const RegKey& other) : name_(other.name_), values_(other.values_) {
+RegKey::RegKey(const RegKey& other)
+    : name_(other.name_),
+      values_(other.values_),
+      value_index_(other.value_index_),
+      subkey_index_(other.subkey_index_) {
   subkeys_.reserve(other.subkeys_.size());
   for (const auto& sub : other.subkeys_) subkeys_.push_back(std::make_unique<RegKey>(*sub));
 }
@@ -57,36 +61,43 @@ RegKey& RegKey::operator=(const RegKey& other) {
   return *this;
 }
 
-const RegValue* RegKey::FindValue(std::string_view name) const {
-  for (const NamedValue& v : values_) {
-    if (EqualsIgnoreCase(v.name, name)) return &v.value;
+void RegKey::IndexValues() {
+  value_index_.clear();
+  for (size_t i = 0; i < values_.size(); ++i) value_index_.emplace(ToLowerAscii(values_[i].name), i);
+}
+
+void RegKey::IndexSubkeys() {
+  subkey_index_.clear();
+  for (size_t i = 0; i < subkeys_.size(); ++i) {
+    subkey_index_.emplace(ToLowerAscii(subkeys_[i]->name()), i);
   }
-  return nullptr;
+}
+
+const RegValue* RegKey::FindValue(std::string_view name) const {
+  auto found = value_index_.find(ToLowerAscii(name));
+  return found == value_index_.end() ? nullptr : &values_[found->second].value;
 }
 
 void RegKey::SetValue(std::string_view name, RegValue value) {
-  for (NamedValue& v : values_) {
-    if (EqualsIgnoreCase(v.name, name)) {
-      v.value = std::move(value);
-      return;
-    }
+  auto [found, added] = value_index_.emplace(ToLowerAscii(name), values_.size());
+  if (!added) {
+    values_[found->second].value = std::move(value);
+    return;
   }
   values_.push_back({std::string(name), std::move(value)});
 }
 
 bool RegKey::DeleteValue(std::string_view name) {
-  auto it = std::find_if(values_.begin(), values_.end(),
-                         [&](const NamedValue& v) { return EqualsIgnoreCase(v.name, name); });
-  if (it == values_.end()) return false;
-  values_.erase(it);
+  auto found = value_index_.find(ToLowerAscii(name));
+  if (found == value_index_.end()) return false;
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(found->second));
+  IndexValues();
   return true;
 }
 
 const RegKey* RegKey::FindSubkey(std::string_view name) const {
-  for (const auto& sub : subkeys_) {
-    if (EqualsIgnoreCase(sub->name(), name)) return sub.get();
-  }
-  return nullptr;
+  auto found = subkey_index_.find(ToLowerAscii(name));
+  return found == subkey_index_.end() ? nullptr : subkeys_[found->second].get();
 }
 
 RegKey* RegKey::FindSubkey(std::string_view name) {
@@ -94,16 +105,16 @@ RegKey* RegKey::FindSubkey(std::string_view name) {
 }
 
 RegKey& RegKey::AddSubkey(std::string_view name) {
-  if (RegKey* existing = FindSubkey(name)) return *existing;
-  subkeys_.push_back(std::make_unique<RegKey>(std::string(name)));
-  return *subkeys_.back();
+  auto [found, added] = subkey_index_.emplace(ToLowerAscii(name), subkeys_.size());
+  if (added) subkeys_.push_back(std::make_unique<RegKey>(std::string(name)));
+  return *subkeys_[found->second];
 }
 
 bool RegKey::DeleteSubkey(std::string_view name) {
-  auto it = std::find_if(subkeys_.begin(), subkeys_.end(),
-                         [&](const auto& sub) { return EqualsIgnoreCase(sub->name(), name); });
-  if (it == subkeys_.end()) return false;
-  subkeys_.erase(it);
+  auto found = subkey_index_.find(ToLowerAscii(name));
+  if (found == subkey_index_.end()) return false;
+  subkeys_.erase(subkeys_.begin() + static_cast<std::ptrdiff_t>(found->second));
+  IndexSubkeys();
   return true;
 }
 

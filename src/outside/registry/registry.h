@@ -18,6 +18,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/result.h"
@@ -97,9 +98,17 @@ class RegKey {
   RegKey& operator=(RegKey&&) = default;
 
  private:
+  // Positions in values_ and subkeys_ by lower-case name, so that reading a
+  // file of many values under one key stays linear. Rebuilt after a delete.
+  using NameIndex = std::unordered_map<std::string, size_t>;
+  void IndexValues();
+  void IndexSubkeys();
+
   std::string name_;
   std::vector<NamedValue> values_;
   std::vector<std::unique_ptr<RegKey>> subkeys_;
+  NameIndex value_index_;
+  NameIndex subkey_index_;
 };
 
 // One hive's whole tree. Paths are backslash-separated below the hive root,

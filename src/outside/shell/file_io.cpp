@@ -1,6 +1,7 @@
 #include "outside/shell/file_io.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -89,6 +90,26 @@ Status ReplaceFileAtomically(const std::string& path, std::string_view bytes, bo
   }
   if (durable) SyncFolder(FolderOf(path));
   return Status::Ok();
+}
+
+Result<FileLock> FileLock::Acquire(const std::string& lock_path) { return Lock(lock_path, true); }
+
+Result<FileLock> FileLock::TryAcquire(const std::string& lock_path) {
+  return Lock(lock_path, false);
+}
+
+Result<FileLock> FileLock::Lock(const std::string& lock_path, bool wait) {
+  ScopedFd fd(open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+  // A lock file another user created may be read-only to us; flock does
+  // not need write access.
+  if (!fd.valid() && errno == EACCES) fd = ScopedFd(open(lock_path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return Status::FromErrno(errno, "cannot open the lock file " + lock_path);
+  const int operation = wait ? LOCK_EX : LOCK_EX | LOCK_NB;
+  if (RetryOnInterrupt([&] { return flock(fd.get(), operation); }) != 0) {
+    if (errno == EWOULDBLOCK) return Status::Unavailable(lock_path + " is held by another process");
+    return Status::FromErrno(errno, "cannot lock " + lock_path);
+  }
+  return FileLock(std::move(fd));
 }
 
 }  // namespace olconn97::shell

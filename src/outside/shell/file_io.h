@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "base/status.h"
 
 namespace olconn97::shell {
@@ -61,6 +62,25 @@ Status WriteNewFile(const std::string& path, std::string_view bytes, bool durabl
 // the mode of the file it replaces, and renamed over it; then the folder is
 // flushed. Readers see the old file or the new one, never a part.
 Status ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool durable);
+
+// An exclusive advisory lock (flock) on a lock file, held until it is
+// destroyed or the process ends, whichever comes first: a process that dies
+// never leaves it held.
+class FileLock {
+ public:
+  // Waits for the lock; creates the lock file when missing.
+  static Result<FileLock> Acquire(const std::string& lock_path);
+  // Takes the lock only if no one holds it: kUnavailable when someone does.
+  static Result<FileLock> TryAcquire(const std::string& lock_path);
+
+  FileLock(FileLock&&) = default;
+  FileLock& operator=(FileLock&&) = default;
+
+ private:
+  static Result<FileLock> Lock(const std::string& lock_path, bool wait);
+  explicit FileLock(ScopedFd fd) : fd_(std::move(fd)) {}
+  ScopedFd fd_;
+};
 
 }  // namespace olconn97::shell
 
