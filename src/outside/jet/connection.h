@@ -52,6 +52,8 @@ class Connection {
   // written rows; 1 (the default) commits every write at once. Reads on
   // this connection see every row written, committed or not.
   void SetCommitEvery(int64_t rows) { commit_every_ = rows < 1 ? 1 : rows; }
+  // The page cache and memory map of ordinary use, or of a bulk write.
+  Status SetMemoryUse(bool bulk_writes);
   // Commits the current batch; inside a transaction it does nothing.
   Status Commit();
 

@@ -65,6 +65,7 @@ class SqliteDatabase : public Database {
   }
 
   void SetCommitEvery(int64_t rows) override { connection_->SetCommitEvery(rows); }
+  Status SetBulkWrites(bool on) override { return connection_->SetMemoryUse(on); }
   Status Commit() override { return connection_->Commit(); }
   Status BeginTrans() override { return connection_->BeginTransaction(); }
   Status CommitTrans() override { return connection_->CommitTransaction(); }

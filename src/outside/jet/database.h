@@ -38,6 +38,10 @@ class Database {
   // always see every row written so far; other processes see committed
   // rows only.
   virtual void SetCommitEvery(int64_t rows) = 0;
+  // For a walk that writes a whole table: a small page cache and no memory
+  // map, so the process's memory stays the same whatever the table's size
+  // (mapped pages count as the process's own). Off again, reads are mapped.
+  virtual Status SetBulkWrites(bool on) = 0;
   // Runs statements of the database engine's own dialect that change the
   // schema (indexes the driver keeps). Never for values: they have no way in.
   virtual Status ExecuteSchema(const std::string& native_sql) = 0;
@@ -70,6 +74,7 @@ class DatabaseWrapper : public Database {
     return target_.OpenRecordset(source, type, params);
   }
   void SetCommitEvery(int64_t rows) override { target_.SetCommitEvery(rows); }
+  Status SetBulkWrites(bool on) override { return target_.SetBulkWrites(on); }
   Status ExecuteSchema(const std::string& native_sql) override {
     return target_.ExecuteSchema(native_sql);
   }

@@ -25,9 +25,14 @@ void ItemReadAhead::Run(size_t first) {
   for (size_t position = first; position < files_.size(); ++position) {
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] {
+      auto room = [this] {
         return stop_ || (waiting_.size() < kMaxWaiting && waiting_bytes_ < kMaxWaitingBytes);
-      });
+      };
+      if (!room()) {
+        reader_waits_ = true;
+        changed_.wait(lock, room);
+        reader_waits_ = false;
+      }
       if (stop_) return;
     }
     const std::string& name = files_[position];
@@ -39,25 +44,33 @@ void ItemReadAhead::Run(size_t first) {
       if (card.ok()) file.card = std::move(card).value();
     }
     size_t size = file.bytes.ok() ? file.bytes.value().size() : 0;
+    bool wake;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       waiting_bytes_ += size;
       waiting_.push_back(std::move(file));
+      wake = taker_waits_;
     }
-    changed_.notify_all();
+    if (wake) changed_.notify_all();
   }
 }
 
 std::optional<PreparedFile> ItemReadAhead::Take(size_t position) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (position != next_ || position >= files_.size()) return std::nullopt;
-  changed_.wait(lock, [this] { return !waiting_.empty(); });
+  if (waiting_.empty()) {
+    taker_waits_ = true;
+    changed_.wait(lock, [this] { return !waiting_.empty(); });
+    taker_waits_ = false;
+  }
   PreparedFile file = std::move(waiting_.front());
   waiting_.pop_front();
   waiting_bytes_ -= file.bytes.ok() ? file.bytes.value().size() : 0;
   ++next_;
+  // The reader is woken once half the room is free again, not per file.
+  const bool wake = reader_waits_ && waiting_.size() <= kMaxWaiting / 2;
   lock.unlock();
-  changed_.notify_all();
+  if (wake) changed_.notify_all();
   return file;
 }
 

@@ -62,6 +62,10 @@ class ItemReadAhead {
   size_t next_;
   size_t waiting_bytes_ = 0;
   bool stop_ = false;
+  // Who sleeps on `changed_`: only then is it signalled, so that a walk
+  // whose reader keeps ahead makes no system call per file.
+  bool taker_waits_ = false;
+  bool reader_waits_ = false;
   std::thread worker_;
 };
 
