@@ -1,8 +1,11 @@
 #include "outside/pim/read_ahead.h"
 
+#include <fcntl.h>
+
 #include <utility>
 
 #include "outside/pim/store_files.h"
+#include "outside/shell/file_io.h"
 
 namespace olconn97::pim {
 
@@ -22,6 +25,10 @@ ItemReadAhead::~ItemReadAhead() {
 }
 
 void ItemReadAhead::Run(size_t first) {
+  // The folder's path (a linked book's symbolic link included) is resolved
+  // once; each file is then opened by its name alone.
+  shell::ScopedFd folder(shell::RetryOnInterrupt(
+      [&] { return open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
   for (size_t position = first; position < files_.size(); ++position) {
     {
       std::unique_lock<std::mutex> lock(mutex_);
@@ -37,7 +44,8 @@ void ItemReadAhead::Run(size_t first) {
     }
     const std::string& name = files_[position];
     PreparedFile file;
-    file.bytes = ReadItemFile(directory_ + "/" + name);
+    file.bytes = folder.valid() ? ReadItemFileAt(folder.get(), directory_, name)
+                                : ReadItemFile(directory_ + "/" + name);
     if (file.bytes.ok() && ItemKindOfFile(name) == ItemFileKind::kContact) {
       // A card that does not parse is left to the caller, who reports why.
       Result<ContactCard> card = ContactCard::Parse(file.bytes.value());

@@ -29,16 +29,18 @@ bool LstatIs(const std::string& path, mode_t type) {
   return lstat(path.c_str(), &status) == 0 && (status.st_mode & S_IFMT) == type;
 }
 
-Result<std::string> ReadSmallFile(const std::string& path, size_t limit) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-  if (fd < 0) return Status::FromErrno(errno, "cannot read " + path);
+// Reads the file `name` names in the folder `folder_fd` (or, with AT_FDCWD,
+// the path it is); `path` names it in a failure.
+Result<std::string> ReadSmallFileAt(int folder_fd, const char* name, const std::string& path,
+                                    size_t limit) {
+  shell::ScopedFd fd(shell::RetryOnInterrupt(
+      [&] { return openat(folder_fd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK); }));
+  if (!fd.valid()) return Status::FromErrno(errno, "cannot read " + path);
   struct stat status;
-  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    close(fd);
+  if (fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
     return Status::NotFound(path + " is not a file");
   }
   if (static_cast<size_t>(status.st_size) > limit) {
-    close(fd);
     return Status::Error(Code::kInvalidArgument,
                          path + " is larger than " + std::to_string(limit >> 20) + " MB");
   }
@@ -46,14 +48,17 @@ Result<std::string> ReadSmallFile(const std::string& path, size_t limit) {
   content.resize(static_cast<size_t>(status.st_size));
   size_t done = 0;
   while (done < content.size()) {
-    ssize_t n = read(fd, content.data() + done, content.size() - done);
+    ssize_t n = read(fd.get(), content.data() + done, content.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
-  close(fd);
   content.resize(done);
   return content;
+}
+
+Result<std::string> ReadSmallFile(const std::string& path, size_t limit) {
+  return ReadSmallFileAt(AT_FDCWD, path.c_str(), path, limit);
 }
 
 std::string KindName(FolderKind kind) {
@@ -149,6 +154,11 @@ Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryTyp
 
 Result<std::string> ReadItemFile(const std::string& path) {
   return ReadSmallFile(path, kMaxItemFileSize);
+}
+
+Result<std::string> ReadItemFileAt(int folder_fd, const std::string& folder,
+                                   const std::string& name) {
+  return ReadSmallFileAt(folder_fd, name.c_str(), folder + "/" + name, kMaxItemFileSize);
 }
 
 Status WriteFileAtomically(const std::string& path, std::string_view bytes) {

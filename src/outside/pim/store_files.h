@@ -38,6 +38,10 @@ Result<std::vector<std::string>> ListEntries(const std::string& folder, EntryTyp
 // The largest item file the store reads.
 inline constexpr size_t kMaxItemFileSize = 64u << 20;
 Result<std::string> ReadItemFile(const std::string& path);
+// The same for the file `name` in `folder`, opened through `folder_fd`, a
+// descriptor of that folder: a walk through a folder resolves its path once.
+Result<std::string> ReadItemFileAt(int folder_fd, const std::string& folder,
+                                   const std::string& name);
 // When an item file last changed in the store: the later of its
 // modification and status change times.
 Result<shell::WallTime> ItemChangeTime(const std::string& path);
