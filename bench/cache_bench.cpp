@@ -130,9 +130,10 @@ void BuildCurrentCache(Environment& env) {
   RunPendingWalk();
 }
 
+// Saved now: after the last walk began (the build waited), and in the past
+// for the next one, so a card marked here is read by one refresh only.
 void MarkChanged(Environment& env, int count, int changed) {
-  std::time_t later = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() +
-                                                           std::chrono::hours(1));
+  std::time_t later = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   for (int i = 0; changed > 0 && i < count; i += count / changed) {
     struct timespec times[2] = {{later, 0}, {later, 0}};
     utimensat(AT_FDCWD, (env.store + "/Contacts/gen-" + std::to_string(i) + ".vcf").c_str(), times,

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "outside/pim/read_ahead.h"
 #include "outside/pim/store_files.h"
 #include "outside/pim/windows.h"
+#include "outside/shell/file_io.h"
 
 namespace olconn97::pim {
 
@@ -62,9 +64,16 @@ Result<com::ComPtr<Items>> Items::Restrict(std::string_view filter_text) const {
   OLC_ASSIGN_OR_RETURN(shell::WallTime bound, ParseFilterTime(filter.value));
   std::vector<std::string> kept;
   std::optional<shell::WallTime> linked = context_.store->LinkedSince(folder_);
+  // One lookup of the folder's path, then one of each name in it.
+  const std::string folder_path = context_.store->PathOf(folder_);
+  shell::ScopedFd folder(shell::RetryOnInterrupt(
+      [&] { return open(folder_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
   for (const std::string& file : files_) {
+    // A folder that cannot be opened leaves each name to its whole path,
+    // where a file that cannot be read is passed over as before.
     Result<shell::WallTime> modified =
-        ItemChangeTime(context_.store->PathOf(ItemLocation{folder_, file}));
+        folder.valid() ? ItemChangeTimeAt(folder.get(), folder_path, file)
+                       : ItemChangeTime(context_.store->PathOf(ItemLocation{folder_, file}));
     if (!modified.ok()) continue;
     shell::WallTime arrived = linked ? std::max(modified.value(), *linked) : modified.value();
     if (Compare(arrived, filter.comparison, bound)) kept.push_back(file);

@@ -295,4 +295,13 @@ Result<shell::WallTime> ItemChangeTime(const std::string& path) {
   return std::max(TimeOf(status.st_mtim), TimeOf(status.st_ctim));
 }
 
+Result<shell::WallTime> ItemChangeTimeAt(int folder_fd, const std::string& folder,
+                                         const std::string& name) {
+  struct stat status;
+  if (fstatat(folder_fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    return Status::FromErrno(errno, "cannot read " + folder + "/" + name);
+  }
+  return std::max(TimeOf(status.st_mtim), TimeOf(status.st_ctim));
+}
+
 }  // namespace olconn97::pim

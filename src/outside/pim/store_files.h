@@ -45,6 +45,10 @@ Result<std::string> ReadItemFileAt(int folder_fd, const std::string& folder,
 // When an item file last changed in the store: the later of its
 // modification and status change times.
 Result<shell::WallTime> ItemChangeTime(const std::string& path);
+// The same for `name` in `folder`, looked up through `folder_fd`, a
+// descriptor of that folder.
+Result<shell::WallTime> ItemChangeTimeAt(int folder_fd, const std::string& folder,
+                                         const std::string& name);
 // Temporary file in the same folder, fsync, rename, fsync of the folder.
 Status WriteFileAtomically(const std::string& path, std::string_view bytes);
 
