@@ -138,8 +138,13 @@ void DataCache::UpdateFolder(pim::MAPIFolder& folder) {
         diag::Log("Update Folder Tested = " + sub->Name());
         if (IsFolderSelected(*sub)) {
           diag::Log("Update Folder selected = " + sub->Name());
-          OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::Items> items, sub->GetItems());
-          OLC_ASSIGN_OR_RETURN(changed, items->Restrict(RestrictString_));
+          auto scanned = scanned_changes_.find(sub->EntryID());
+          if (scanned != scanned_changes_.end()) {
+            changed = scanned->second;
+          } else {
+            OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::Items> items, sub->GetItems());
+            OLC_ASSIGN_OR_RETURN(changed, items->Restrict(RestrictString_));
+          }
         }
       }
       if (changed && changed->Count() > 0) WriteFolder(*changed, *sub);

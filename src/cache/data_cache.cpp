@@ -115,7 +115,11 @@ bool DataCache::IsUpToDate(bool update) {
   // A rebuild that never finished left rows missing that no card's time
   // would point at.
   bool pending = RebuildPending();
+  scanned_changes_.clear();
+  scanned_filter_ = RestrictString_;
+  scan_start_ = Shared().services.clock().Now();
   bool result = !pending && !GetModified(RestrictString_);
+  if (!update || result) scanned_changes_.clear();
   diag::Log(std::string("Is up to date: ") + (result ? "True" : "False"));
   if (update && !result) {
     diag::Log("Updating Cache...");
@@ -150,6 +154,7 @@ bool DataCache::GetModifiedFromFolder(pim::MAPIFolder& folder, std::string_view 
         Result<com::ComPtr<pim::Items>> items = child.GetItems();
         if (items.ok()) {
           Result<com::ComPtr<pim::Items>> changed = items.value()->Restrict(filter);
+          if (changed.ok()) scanned_changes_[child.EntryID()] = changed.value();
           if (changed.ok() && changed.value()->Count() > 0) return true;
         }
       }
@@ -265,16 +270,21 @@ void DataCache::CreateCache() {
 void DataCache::Walk(bool create_mode) {
   SharedState& shared = Shared();
   walk_start_ = shared.services.clock().Now();
+  // A refresh that takes over the start-up's scan began with that scan: a
+  // card saved between the two is the next refresh's.
+  if (create_mode || scanned_filter_ != RestrictString_) scanned_changes_.clear();
+  if (!scanned_changes_.empty()) walk_start_ = scan_start_;
   walk_failed_ = false;
   walk_rebuilds_ = create_mode;
   // Held for the whole walk. Another process that began one since this
   // walk was asked for has the lock: this one then leaves the times as
-  // they are.
-  // A lock file that cannot be made (a read-only folder) stops no walk.
+  // they are. A lock file that cannot be made (a read-only folder) stops
+  // no walk.
   Result<shell::FileLock> walk_lock = TakeWalkLock();
   if (!walk_lock.ok() && walk_lock.status().code() == Code::kUnavailable) {
     diag::Log(kWalkElsewhere);
     walk_failed_ = true;
+    scanned_changes_.clear();
     return;
   }
   const std::shared_ptr<jet::Database> cache = shared.gCacheDatabase;
@@ -294,6 +304,7 @@ void DataCache::Walk(bool create_mode) {
       UpdateFolder(*root);
     }
   }
+  scanned_changes_.clear();  // a later refresh scans afresh
   if (!cache) return;
   // The last batch: a walk whose rows did not all commit has not happened.
   Status committed = cache->Commit();

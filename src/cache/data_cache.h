@@ -10,6 +10,7 @@
 #ifndef OLCONN97_CACHE_DATA_CACHE_H_
 #define OLCONN97_CACHE_DATA_CACHE_H_
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -91,6 +92,13 @@ class DataCache {
 
   std::string LastModifKey_;
   std::string RestrictString_;
+  // The changed items IsUpToDate found, by folder entry ID, for the refresh
+  // it starts: that refresh does not scan those folders a second time, and
+  // counts as begun when the scan began. Kept only from IsUpToDate(true) to
+  // the end of the walk it asked for, and only for RestrictString_ as it was.
+  std::map<std::string, com::ComPtr<pim::Items>> scanned_changes_;
+  std::string scanned_filter_;
+  shell::WallTime scan_start_{};
   std::unique_ptr<jet::Recordset> CacheTable_;
   shell::WallTime walk_start_{};
   bool walk_failed_ = false;

@@ -59,6 +59,13 @@ class CacheRefreshTest : public CacheTest {
     driver_ = std::make_unique<cDataConnector>();
     if (WalkPending()) RunWalk();
   }
+  // The same, leaving the walk its start-up asked for to the test.
+  void RestartDriverWithoutWalking() {
+    driver_.reset();
+    ResetSharedStateForTesting();
+    Shared().echo_log_window = false;
+    driver_ = std::make_unique<cDataConnector>();
+  }
 };
 
 TEST_F(CacheRefreshTest, TheFilterReadsFromTheExactStartOfTheLastWalkOrFromAMinuteSetByHand) {
@@ -151,6 +158,32 @@ TEST_F(CacheRefreshTest, ACardSavedWhileAWalkRunsIsReadByTheNextRefresh) {
   RunWalk();
   ASSERT_EQ(RowsOf(saved_meanwhile->EntryID()).size(), 1u);
   EXPECT_EQ(RowsOf(saved_meanwhile->EntryID())[0].phone, "22");
+}
+
+// The start-up's scan for changed cards serves the refresh it starts, which
+// then counts as begun at the scan: a card saved after the scan, before the
+// walk, is read by the next refresh.
+TEST_F(CacheRefreshTest, ACardSavedBetweenTheStartUpScanAndItsWalkIsReadByTheNextRefresh) {
+  auto changed = AddContact("Ann Smith", {{"BusinessTelephoneNumber", "1"}});
+  auto saved_later = AddContact("Bob Stone", {{"BusinessTelephoneNumber", "2"}});
+  RunClockAheadOfTheFiles();
+  StartDriver();
+  const shell::WallTime built = clock_.Now();
+  SetModified(changed->path(), built + std::chrono::minutes(1));
+  clock_.Advance(std::chrono::minutes(5));
+  RestartDriverWithoutWalking();  // scans at built + 5 min: Ann changed
+  const shell::WallTime scanned = clock_.Now();
+  ASSERT_TRUE(WalkPending());
+  ASSERT_TRUE(saved_later->Set("BusinessTelephoneNumber", "22").ok());
+  ASSERT_TRUE(saved_later->Save().ok());
+  SetModified(saved_later->path(), scanned + std::chrono::minutes(1));
+  clock_.Advance(std::chrono::minutes(2));  // the walk runs two minutes after the scan
+  RunWalk();
+  EXPECT_EQ(RowsOf(changed->EntryID())[0].phone, "1");
+  EXPECT_EQ(StoredRefreshTime(), shell::FormatLocal(scanned, kRefreshTimeFormat));
+  RestartDriver();
+  ASSERT_EQ(RowsOf(saved_later->EntryID()).size(), 1u);
+  EXPECT_EQ(RowsOf(saved_later->EntryID())[0].phone, "22");
 }
 
 TEST_F(CacheRefreshTest, AnUnreadableTimeResetsTheRefreshTimeAndTheResetStays) {
@@ -272,8 +305,7 @@ TEST_F(CacheRefreshTest, AWalkRunningInAnotherProcessIsNotDoneAgain) {
               lines.end());
   }
   RestartDriver();
-  EXPECT_EQ(RowsOf(ann->EntryID()),
-            (std::vector<CacheRow>{{"12", ann->EntryID(), "Smith, Ann"}}));
+  EXPECT_EQ(RowsOf(ann->EntryID()), (std::vector<CacheRow>{{"12", ann->EntryID(), "Smith, Ann"}}));
   EXPECT_NE(StoredRefreshTime(), before);
 }
 
