@@ -31,7 +31,7 @@ now_ms() { date +%s%3N; }
 printf '%8s %12s %14s %14s %8s\n' cards script_ms driver_ms driver_walk_ms ratio
 for n in "${sizes[@]}"; do
   vdir=$ANCHORS_DIR/vdir_$n
-  [ -d "$vdir" ] || python3 "$anchors/gen_vdir.py" "$vdir" -n "$n" >/dev/null
+  [ -d "$vdir" ] || python3 "$anchors/gen_vdir.py" "$vdir" -n "$n" >/dev/null 2>&1
   script_ms=$(python3 "$anchors/bench_rebuild.py" "$n" |
     python3 -c 'import json,sys; print(json.loads(sys.stdin.readline())["rebuild_median_ms"])')
 

@@ -158,6 +158,7 @@ void Reader::Read(std::string_view text) {
     Fault(lines[first].number,
           "the file does not begin with \"" + std::string(kRegFileHeader) + "\"");
   }
+  content_.entries.reserve(lines.size() - first);
   for (size_t i = first; i < lines.size(); ++i) {
     const LogicalLine& line = lines[i];
     if (line.text.empty() || line.text.starts_with(';')) continue;
@@ -284,17 +285,27 @@ RegFileContent ParseRegFile(std::string_view bytes) {
 }
 
 void ApplyRegFileEntries(const std::vector<RegFileEntry>& entries, Hive hive, RegTree& tree) {
+  // The values of a key follow its line: its path is looked up once for all.
+  // Only a key deleted since may have taken the remembered one with it.
+  const std::string* last_path = nullptr;
+  RegKey* last_key = nullptr;
   for (const RegFileEntry& entry : entries) {
     if (entry.hive != hive) continue;
     switch (entry.kind) {
       case RegFileEntry::Kind::kKey:
-        tree.Create(entry.path);
+        last_key = &tree.Create(entry.path);
+        last_path = &entry.path;
         break;
       case RegFileEntry::Kind::kDeleteKey:
         (void)tree.Delete(entry.path, /*recursive=*/true);  // a missing key is no fault
+        last_key = nullptr;
         break;
       case RegFileEntry::Kind::kValue:
-        tree.Create(entry.path).SetValue(entry.name, entry.value);
+        if (last_key == nullptr || *last_path != entry.path) {
+          last_key = &tree.Create(entry.path);
+          last_path = &entry.path;
+        }
+        last_key->SetValue(entry.name, entry.value);
         break;
       case RegFileEntry::Kind::kDeleteValue:
         if (RegKey* key = tree.Find(entry.path)) key->DeleteValue(entry.name);
