@@ -11,9 +11,21 @@ Result<std::unique_ptr<jet::Database>> OpenCacheFile(jet::Workspace& workspace,
                                                      const std::string& path) {
   OLC_ASSIGN_OR_RETURN(std::unique_ptr<jet::Database> cache, workspace.OpenDatabase(path));
   OLC_RETURN_IF_ERROR(CheckCacheLayout(*cache));
+  // Indexes made under another process's rebuild would slow its inserts
+  // and wait for its batches.
+  if (WalkRunningElsewhere(path)) return cache;
   OLC_RETURN_IF_ERROR(EnsureCacheIndexes(*cache));
   OLC_RETURN_IF_ERROR(FillDerivedValues(*cache).status());
   return cache;
+}
+
+Result<shell::FileLock> TakeWalkLock(const std::string& path) {
+  return shell::FileLock::TryAcquire(path + "-walk");
+}
+
+bool WalkRunningElsewhere(const std::string& path) {
+  Result<shell::FileLock> lock = TakeWalkLock(path);
+  return !lock.ok() && lock.status().code() == Code::kUnavailable;
 }
 
 Result<std::string> MoveCacheAside(const std::string& path, const Status& why) {

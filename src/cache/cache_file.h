@@ -9,15 +9,24 @@
 
 #include "base/result.h"
 #include "outside/jet/dao.h"
+#include "outside/shell/file_io.h"
 
 namespace olconn97 {
 
 // Opens an existing cache: checks its layout, makes missing indexes (a
 // rebuild the previous process did not live to finish dropped them) and
-// completes rows another program wrote. Fails with kCorrupt when the file
+// completes rows another program wrote; while another process walks into
+// it, that walk does both when it ends. Fails with kCorrupt when the file
 // cannot serve as a cache (damaged, not a database, an older layout).
 Result<std::unique_ptr<jet::Database>> OpenCacheFile(jet::Workspace& workspace,
                                                      const std::string& path);
+
+// The lock a process holds beside the cache file at `path` while it walks
+// the store into it ("<path>-walk"); the kernel releases it when that
+// process ends, however it ends. kUnavailable while another process has it.
+Result<shell::FileLock> TakeWalkLock(const std::string& path);
+// True while another process walks the store into the cache file at `path`.
+bool WalkRunningElsewhere(const std::string& path);
 
 // Moves the cache file at `path` (and its journal files) aside, to
 // "<path>.damaged-YYYYmmdd-HHMMSS". Returns the one line that says what

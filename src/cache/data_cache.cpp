@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "cache/cache_file.h"
 #include "cache/cache_schema.h"
 #include "cache/cache_state.h"
 #include "cache/progress_window.h"
@@ -37,12 +38,10 @@ bool ParseRefreshTime(const std::string& text, std::tm* parsed) {
   return false;
 }
 
-// Held by the process that walks the store into a cache file, beside it:
-// the kernel releases it when that process ends, however it ends.
-Result<shell::FileLock> TakeWalkLock() {
+// The cache file a walk writes into.
+std::string CacheFilePath() {
   const auto& cache = Shared().gCacheDatabase;
-  const std::string file = cache ? cache->Name() : DataPath() + "/Connector.mdb";
-  return shell::FileLock::TryAcquire(file + "-walk");
+  return cache ? cache->Name() : DataPath() + "/Connector.mdb";
 }
 
 constexpr char kWalkElsewhere[] =
@@ -53,13 +52,8 @@ constexpr char kWalkElsewhere[] =
 
 DataCache::DataCache() { ReadModificationDate(); }
 
-bool DataCache::WalkRunningElsewhere() {
-  Result<shell::FileLock> lock = TakeWalkLock();
-  return !lock.ok() && lock.status().code() == Code::kUnavailable;
-}
-
 bool DataCache::MayWalk() {
-  if (!WalkRunningElsewhere()) return true;
+  if (!WalkRunningElsewhere(CacheFilePath())) return true;
   diag::Log(kWalkElsewhere);
   return false;
 }
@@ -280,7 +274,7 @@ void DataCache::Walk(bool create_mode) {
   // walk was asked for has the lock: this one then leaves the times as
   // they are. A lock file that cannot be made (a read-only folder) stops
   // no walk.
-  Result<shell::FileLock> walk_lock = TakeWalkLock();
+  Result<shell::FileLock> walk_lock = TakeWalkLock(CacheFilePath());
   if (!walk_lock.ok() && walk_lock.status().code() == Code::kUnavailable) {
     diag::Log(kWalkElsewhere);
     walk_failed_ = true;

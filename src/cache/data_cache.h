@@ -57,10 +57,6 @@ class DataCache {
   // Indexes a contact the driver itself just created and saved.
   void AddContactToCache(pim::ContactItem& item);
 
-  // True while another process walks the store into this cache file: its
-  // rows so far answer searches here, and this process walks nothing.
-  static bool WalkRunningElsewhere();
-
   const std::string& LastModifKey() const { return LastModifKey_; }
   const std::string& RestrictString() const { return RestrictString_; }
   bool walk_failed() const { return walk_failed_; }
@@ -87,7 +83,8 @@ class DataCache {
   // The progress window, for the walks' labels and bar; null outside a walk.
   frmCreateCache* Window() const;
   void ShowProgressWindow(bool create_mode);
-  // Whether a walk may start here; logs why not.
+  // Whether a walk may start here: not while another process walks into
+  // the same cache file (its rows so far answer searches here). Logs why not.
   static bool MayWalk();
 
   std::string LastModifKey_;

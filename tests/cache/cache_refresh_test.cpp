@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
 
+#include "cache/cache_schema.h"
 #include "cache/cache_state.h"
 #include "cache/cache_test_support.h"
 #include "cache/data_cache.h"
@@ -284,12 +286,32 @@ TEST_F(CacheRefreshTest, AWalkRunningInAnotherProcessIsNotDoneAgain) {
   ASSERT_TRUE(ann->Save().ok());
   SetModified(ann->path(), clock_.Now() + std::chrono::minutes(1));
   clock_.Advance(std::chrono::minutes(5));
+  // The other process's rebuild has dropped the indexes; they are its to make.
+  ASSERT_TRUE(DropCacheIndexes(*Shared().gCacheDatabase).ok());
+  const std::string cache_file = Shared().gCacheDatabase->Name();
+  auto index_count = [&] {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* count = nullptr;
+    int indexes = -1;
+    if (sqlite3_open_v2(cache_file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db,
+                           "SELECT count(*) FROM sqlite_schema WHERE name LIKE 'TCache%' "
+                           "AND type = 'index'",
+                           -1, &count, nullptr) == SQLITE_OK &&
+        sqlite3_step(count) == SQLITE_ROW) {
+      indexes = sqlite3_column_int(count, 0);
+    }
+    sqlite3_finalize(count);
+    sqlite3_close(db);
+    return indexes;
+  };
   {
     // flock conflicts between two opens of the file even in one process.
     Result<shell::FileLock> other_walk = shell::FileLock::TryAcquire(walk_lock);
     ASSERT_TRUE(other_walk.ok());
     RestartDriver();
     EXPECT_FALSE(WalkPending());
+    EXPECT_EQ(index_count(), 0);
     EXPECT_EQ(RowsOf(ann->EntryID()), (std::vector<CacheRow>{{"1", ann->EntryID(), "Smith, Ann"}}));
     // Nor does an explicit rebuild empty the table under the other walk.
     ASSERT_TRUE(driver_->Dataconnector_WriteCache(true).ok());
@@ -305,6 +327,7 @@ TEST_F(CacheRefreshTest, AWalkRunningInAnotherProcessIsNotDoneAgain) {
               lines.end());
   }
   RestartDriver();
+  EXPECT_EQ(index_count(), 4);
   EXPECT_EQ(RowsOf(ann->EntryID()), (std::vector<CacheRow>{{"12", ann->EntryID(), "Smith, Ann"}}));
   EXPECT_NE(StoredRefreshTime(), before);
 }
