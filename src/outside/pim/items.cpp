@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -66,8 +65,7 @@ Result<com::ComPtr<Items>> Items::Restrict(std::string_view filter_text) const {
   std::optional<shell::WallTime> linked = context_.store->LinkedSince(folder_);
   // One lookup of the folder's path, then one of each name in it.
   const std::string folder_path = context_.store->PathOf(folder_);
-  shell::ScopedFd folder(shell::RetryOnInterrupt(
-      [&] { return open(folder_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+  shell::ScopedFd folder = shell::OpenFolder(folder_path);
   for (const std::string& file : files_) {
     // A folder that cannot be opened leaves each name to its whole path,
     // where a file that cannot be read is passed over as before.

@@ -1,7 +1,5 @@
 #include "outside/pim/read_ahead.h"
 
-#include <fcntl.h>
-
 #include <utility>
 
 #include "outside/pim/store_files.h"
@@ -27,8 +25,7 @@ ItemReadAhead::~ItemReadAhead() {
 void ItemReadAhead::Run(size_t first) {
   // The folder's path (a linked book's symbolic link included) is resolved
   // once; each file is then opened by its name alone.
-  shell::ScopedFd folder(shell::RetryOnInterrupt(
-      [&] { return open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+  shell::ScopedFd folder = shell::OpenFolder(directory_);
   for (size_t position = first; position < files_.size(); ++position) {
     {
       std::unique_lock<std::mutex> lock(mutex_);

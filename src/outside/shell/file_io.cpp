@@ -57,9 +57,13 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+ScopedFd OpenFolder(const std::string& path) {
+  return ScopedFd(
+      RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+}
+
 void SyncFolder(const std::string& folder) {
-  ScopedFd fd(
-      RetryOnInterrupt([&] { return open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+  ScopedFd fd = OpenFolder(folder);
   if (fd.valid()) fsync(fd.get());
 }
 

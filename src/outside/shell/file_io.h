@@ -50,6 +50,9 @@ Status WriteAll(int fd, std::string_view bytes, const std::string& path);
 
 // The folder of `path` ("." for a bare name).
 std::string FolderOf(const std::string& path);
+// A descriptor of the folder at `path` (invalid when it cannot be opened),
+// for looking up many names in it without resolving its path each time.
+ScopedFd OpenFolder(const std::string& path);
 // Makes the renames and links in a folder durable.
 void SyncFolder(const std::string& folder);
 
