@@ -1,11 +1,22 @@
 #include "outside/ui/window_backend.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <string>
 
+#include "base/utf8.h"
 #include "outside/ui/control.h"
 #include "outside/ui/window_model.h"
 
 namespace olconn97::ui {
+
+int HeadlessTextWidth(std::string_view text) {
+  int64_t characters = 0;
+  for (size_t at = 0; at < text.size(); at += DecodeUtf8(text, at).length) ++characters;
+  // Wider than any screen long before an int would overflow.
+  return static_cast<int>(std::min<int64_t>(characters * kHeadlessCharWidth, INT_MAX));
+}
 
 void RecordingWindowBackend::Loaded(WindowModel& window) {
   events.push_back("load " + window.name());

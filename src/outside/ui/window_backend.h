@@ -10,12 +10,23 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace olconn97::ui {
 
 class Control;
 class WindowModel;
+
+// The headless measure of a text: a fixed width for every character (code
+// point; an ill-formed byte counts as one), in twips. Without a display
+// there is no font to ask, yet the layouts that follow their text (the
+// message window's line count) must come out the same on every run, so
+// every character counts as wide as an average one of the windows' design
+// font (8-point sans serif, about 6 pixels at 96 dots per inch, 15 twips a
+// pixel).
+inline constexpr int kHeadlessCharWidth = 90;
+int HeadlessTextWidth(std::string_view text);
 
 class WindowBackend {
  public:
@@ -38,6 +49,13 @@ class WindowBackend {
   virtual void WindowChanged(WindowModel& window) = 0;
   virtual void ControlChanged(Control& control) = 0;
   virtual void MousePointerChanged(int pointer) = 0;
+
+  // Whether a user sees the windows. Where none does, a window whose whole
+  // purpose is a message to the user says it another way.
+  virtual bool ShowsWindows() const = 0;
+  // The width of `text`, in twips, in the font named `font_name` at its
+  // design size: the real font's metrics where windows are drawn.
+  virtual int TextWidth(std::string_view font_name, std::string_view text) = 0;
 };
 
 // Shows nothing; a modal window returns at once, still shown.
@@ -53,6 +71,10 @@ class HeadlessWindowBackend final : public WindowBackend {
   void WindowChanged(WindowModel&) override {}
   void ControlChanged(Control&) override {}
   void MousePointerChanged(int) override {}
+  bool ShowsWindows() const override { return false; }
+  int TextWidth(std::string_view, std::string_view text) override {
+    return HeadlessTextWidth(text);
+  }
 };
 
 // Keeps one line per notification ("load FTimer", "show frmX modal",
@@ -70,9 +92,16 @@ class RecordingWindowBackend final : public WindowBackend {
   void WindowChanged(WindowModel& window) override;
   void ControlChanged(Control& control) override;
   void MousePointerChanged(int pointer) override;
+  bool ShowsWindows() const override { return shows_windows; }
+  // The headless measure.
+  int TextWidth(std::string_view, std::string_view text) override {
+    return HeadlessTextWidth(text);
+  }
 
   std::vector<std::string> events;
   std::function<void(WindowModel&)> modal_user;
+  // Plays a back end that draws the windows.
+  bool shows_windows = false;
 };
 
 }  // namespace olconn97::ui
