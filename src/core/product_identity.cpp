@@ -19,6 +19,10 @@ constexpr ProductString kProductStrings[] = {
     {&SharedState::gProductName, "7316ShortName", kDefaultProductName},
 };
 
+std::string LoadedOrDefault(const std::string& loaded, std::string_view fallback) {
+  return loaded.empty() ? std::string(fallback) : loaded;
+}
+
 }  // namespace
 
 void LoadProductIdentity() {
@@ -34,8 +38,9 @@ void LoadProductIdentity() {
 }
 
 std::string ProductFullName() {
-  const std::string& loaded = Shared().gProductFullName;
-  return loaded.empty() ? std::string(kDefaultProductFullName) : loaded;
+  return LoadedOrDefault(Shared().gProductFullName, kDefaultProductFullName);
 }
+
+std::string ProductName() { return LoadedOrDefault(Shared().gProductName, kDefaultProductName); }
 
 }  // namespace olconn97

@@ -26,8 +26,10 @@ inline constexpr std::string_view kDefaultProductName = "Corvanta";
 // trimmed of blanks. Never fails: what cannot be read keeps its default.
 void LoadProductIdentity();
 
-// gProductFullName, or its default while the names are not loaded yet.
+// gProductFullName and gProductName, or their defaults while the names are
+// not loaded yet.
 std::string ProductFullName();
+std::string ProductName();
 
 }  // namespace olconn97
 
