@@ -41,7 +41,8 @@ class FTimer;
 }  // namespace ui
 namespace diag {
 class FLog;
-}
+class frmMessageForm;
+}  // namespace diag
 namespace jet {
 class DBEngine;
 class Workspace;
@@ -146,6 +147,10 @@ struct SharedState {
   std::string error_file_name;
   // Headless, a shown log window prints its lines on stderr (tests turn it off).
   bool echo_log_window = true;
+  // The message window, created on first use (diag::MessageForm()). Like
+  // every window here it is declared after `services`, so it goes before
+  // the desktop it lives on.
+  Owned<diag::frmMessageForm> message_form;
 
   // The selected contact folders (at most 16, packed from index 0).
   bool gAllFoldersSelected = false;
