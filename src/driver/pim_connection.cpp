@@ -30,20 +30,4 @@ Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& locati
   return pim::Application::Create(std::move(options));
 }
 
-Result<com::ComPtr<pim::MAPIFolder>> NewContactsFolder(pim::NameSpace& ns) {
-  std::string named(
-      TrimBlanks(RegReadString(Hive::kCurrentUser, kOutlook98Key, kNewContactsFolderValue)));
-  if (named.empty()) return ns.GetDefaultFolder(pim::kFolderContacts);
-  auto refused = [&](std::string_view why) {
-    return Status::NotFound("the setting \"" + std::string(kNewContactsFolderValue) + "\" (" +
-                            named + "): " + std::string(why));
-  };
-  Result<pim::FolderRecord> folder = ns.context().store->FindFolder(named);
-  if (!folder.ok()) return refused(folder.status().description());
-  if (folder.value().kind != pim::FolderKind::kContacts) {
-    return refused(folder.value().name + " is not a contacts folder");
-  }
-  return com::MakeObject<pim::MAPIFolder>(ns.context(), std::move(folder).value());
-}
-
 }  // namespace olconn97

@@ -9,17 +9,14 @@
 // (an address book pointed at as the store): the connection fails, saying
 // what works instead.
 //
-// New contacts (a caller the user saves) go to the folder the setting
-// "NewContactsFolder" (same key) names: the path of its directory below
-// the store ("Work" for an address book linked in as Work), its path as
-// 'olconn97 store folders' lists it, or its name when no other folder has
-// it. Without the setting they go to the store's Contacts folder.
+// New contacts go to the folder of core/new_contacts_folder.h.
 #ifndef OLCONN97_DRIVER_PIM_CONNECTION_H_
 #define OLCONN97_DRIVER_PIM_CONNECTION_H_
 
 #include <string>
 
 #include "base/result.h"
+#include "core/new_contacts_folder.h"
 #include "outside/com/com_ptr.h"
 #include "outside/pim/objects.h"
 
@@ -38,12 +35,6 @@ StoreLocation ConfiguredStoreLocation();
 // the store skips or cannot read goes to `report`, else to debugger output.
 Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& location,
                                                      pim::ReportFunction report = {});
-
-inline constexpr char kNewContactsFolderValue[] = "NewContactsFolder";
-
-// The contacts folder new contacts go to. A setting that names no contacts
-// folder fails, saying so: a contact never lands anywhere else.
-Result<com::ComPtr<pim::MAPIFolder>> NewContactsFolder(pim::NameSpace& ns);
 
 }  // namespace olconn97
 
