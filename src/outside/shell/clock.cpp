@@ -1,6 +1,9 @@
 #include "outside/shell/clock.h"
 
 #include <cmath>
+#include <string>
+
+#include "base/strings.h"
 
 namespace olconn97::shell {
 
@@ -54,6 +57,23 @@ bool ParseUtcSeconds(std::string_view text, WallTime* time) {
   if (end == nullptr || *end != '\0') return false;
   *time = std::chrono::system_clock::from_time_t(timegm(&utc));
   return true;
+}
+
+std::optional<WallTime> ParseLocalDateTime(std::string_view text) {
+  std::string copy(TrimBlanks(text));
+  if (copy.empty()) return std::nullopt;
+  if (WallTime utc; ParseUtcSeconds(copy, &utc)) return utc;
+  // The locale's own forms first: what the system's settings would write.
+  static constexpr const char* kForms[] = {"%x %X", "%x %H:%M", "%Y-%m-%dT%H:%M:%S",
+                                           "%Y-%m-%d %H:%M:%S", "%Y-%m-%d %H:%M", "%x"};
+  for (const char* form : kForms) {
+    std::tm local{};
+    const char* end = strptime(copy.c_str(), form, &local);
+    if (end == nullptr || *end != '\0') continue;
+    local.tm_isdst = -1;
+    return FromLocalTime(local);
+  }
+  return std::nullopt;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,12 @@ std::string FormatDayMonthYearSeconds(WallTime time);
 std::string FormatUtcSeconds(WallTime time);
 // Reads that form back; false for any other text.
 bool ParseUtcSeconds(std::string_view text, WallTime* time);
+
+// A date and time as a person or a host writes it: the locale's short date
+// and time ("%x %X", "%x %H:%M", "%x"), ISO 8601 local time
+// ("2026-12-06T14:47:50", "2026-12-06 14:47"), or UTC as FormatUtcSeconds
+// writes it. No value for any other text, or trailing text.
+std::optional<WallTime> ParseLocalDateTime(std::string_view text);
 
 // Automation dates (DATE): days since 1899-12-30 00:00 in local wall-clock
 // time, the fraction being the time of day (dates from 1899-12-30 on; the

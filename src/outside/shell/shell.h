@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/result.h"
 #include "base/status.h"
@@ -71,6 +72,13 @@ class Shell {
   virtual Status DeleteFile(const std::string& path) = 0;
   virtual Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
                                                                OpenMode mode) = 0;
+
+  // Starts the program argv[0] (a path, not looked up in PATH) with the
+  // arguments argv[1...], without a shell, and does not wait for it: the
+  // program runs in a session of its own with its input from /dev/null.
+  // Answers its process id; fails with the system's description of why the
+  // program could not be started ("No such file or directory").
+  virtual Result<int> StartProgram(const std::vector<std::string>& argv) = 0;
 };
 
 // Forwards every call to another shell.
@@ -101,6 +109,9 @@ class ShellWrapper : public Shell {
                                                        OpenMode mode) override {
     return target_.OpenForWriting(path, mode);
   }
+  Result<int> StartProgram(const std::vector<std::string>& argv) override {
+    return target_.StartProgram(argv);
+  }
 
  protected:
   Shell& target() { return target_; }
@@ -130,6 +141,7 @@ class PosixShell : public Shell {
   Status DeleteFile(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
                                                        OpenMode mode) override;
+  Result<int> StartProgram(const std::vector<std::string>& argv) override;
 
  private:
   std::string app_path_override_;
