@@ -15,6 +15,10 @@ Status NoSession() { return Status::Unavailable("the store's application is clos
 Status Inspector::Display() {
   std::shared_ptr<Session> session = SessionOf(item_->context());
   if (!session) return NoSession();
+  // A headless window holds nothing of its own: a new item is saved in its
+  // folder first (a new mail in Drafts), so the file shown is where the
+  // user finds it, and nothing is lost when the window goes.
+  if (!item_->saved()) OLC_RETURN_IF_ERROR(item_->Save());
   auto& open = session->open_inspectors;
   open.erase(std::remove(open.begin(), open.end(), com::ComPtr<Inspector>(this)), open.end());
   open.push_back(com::ComPtr<Inspector>(this));  // the last one shown is the active one

@@ -13,7 +13,8 @@ class Inspector final : public StoreObject<Inspector> {
   static constexpr std::string_view kClassName = "Inspector";
   explicit Inspector(com::ComPtr<Item> item) : item_(std::move(item)) {}
 
-  // Shows the item and makes this the active inspector (modeless).
+  // Shows the item and makes this the active inspector (modeless); a new
+  // item is saved first, as headless there is no window to keep it in.
   Status Display();
   // Ends the window: 0 saves the item, 1 discards, 2 asks whether to save
   // (headless there is nobody to ask, so nothing is saved).
