@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/owned.h"
+#include "olconn97/hostlib.h"
 #include "outside/com/com_ptr.h"
 
 namespace olconn97 {
@@ -118,6 +119,10 @@ struct SharedState {
   // The search cursors handed to the host and still alive: each one leaves
   // the list when the host releases it.
   std::vector<cContactRecord*> gContactRecords;
+
+  // The action list handed to the host, made by start-up and released by
+  // the end of any driver object.
+  com::ComPtr<PIMActions> gDefaultActions;
 
   // The one cache maintainer, and the window its walks run behind.
   Owned<DataCache> gDataCache;

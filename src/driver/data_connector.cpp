@@ -1,5 +1,6 @@
 #include "driver/data_connector.h"
 
+#include "actions/actions.h"
 #include "cache/contact_record.h"
 #include "cache/data_cache.h"
 #include "contact/contact.h"
@@ -45,26 +46,6 @@ const ShowableFolder* FindShowableFolder(std::string_view name) {
     if (folder.name == name) return &folder;
   }
   return nullptr;
-}
-
-// A contact for a caller the user named, in the folder for new contacts,
-// indexed at once and shown on request. Stops at the first failure; what
-// was done stays done (a saved contact is kept).
-Status AddContactFromCall(std::string_view name, std::string_view phone, bool show_contact) {
-  SharedState& shared = Shared();
-  if (!shared.gNameSpace) return StoreClosed();
-  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::MAPIFolder> folder, NewContactsFolder(*shared.gNameSpace));
-  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::Items> items, folder->GetItems());
-  OLC_ASSIGN_OR_RETURN(com::ComPtr<pim::Item> item, items->Add(pim::kContactItem));
-  pim::ContactItem* contact = item->AsContact();
-  if (contact == nullptr) return Status::Failed("the new item is not a contact", kSource);
-  OLC_RETURN_IF_ERROR(contact->Set("FullName", name));
-  OLC_RETURN_IF_ERROR(contact->Set("BusinessTelephoneNumber", phone));
-  OLC_RETURN_IF_ERROR(contact->Save());
-  if (!shared.gDataCache) return Status::Unavailable("there is no cache maintainer", kSource);
-  shared.gDataCache->AddContactToCache(*contact);
-  if (show_contact) OLC_RETURN_IF_ERROR(item->GetInspector()->Display());
-  return Status::Ok();
 }
 
 }  // namespace
@@ -126,7 +107,7 @@ bool cDataConnector::DataConnector_PIMInstalled() { return Shared().gDriverReady
 int32_t cDataConnector::DataConnector_PIMName() { return Shared().gDriverReady ? kPimCode : 0; }
 
 com::ComPtr<PIMActions> cDataConnector::DataConnector_Actions() {
-  return nullptr;  // gDefaultActions: the start-up of this build creates no action list
+  return Shared().gDefaultActions;
 }
 
 Result<com::ComPtr<Contact>> cDataConnector::DataConnector_GetActiveContact() {
@@ -195,7 +176,7 @@ Status cDataConnector::Dataconnector_CreateContact(std::string_view name, std::s
                                                    bool show_contact) {
   if (!Shared().gDriverReady) return Status::Ok();
   diag::Log("Contact creation asked by user: " + std::string(name) + " from " + std::string(phone));
-  Status created = AddContactFromCall(name, phone, show_contact);
+  Status created = AddCallerContact(name, phone, show_contact);
   if (!created.ok()) diag::LogFailure("Error (CreateContact): ", created);
   return Status::Ok();
 }
@@ -229,6 +210,12 @@ Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_vi
   if (command == "cacheRecovery") return com::Variant::String(Shared().cache_recovery);
   // Why start-up could not open the contact store (empty when it could).
   if (command == "storeProblem") return com::Variant::String(Shared().store_problem);
+  // The folder of the contact store the driver works on (empty without
+  // one): where a host finds the cards, mails and journal entries.
+  if (command == "storeFolder") {
+    const auto& app = Shared().gOutlookApp;
+    return com::Variant::String(app ? app->session()->store()->root() : std::string());
+  }
   return com::Variant();
 }
 

@@ -1,6 +1,7 @@
 // The driver object's start-up and shutdown: every step in its order, with
 // its log line. Start-up never fails towards the host: a failing step ends
 // the start-up, is logged, and leaves gDriverReady false.
+#include "actions/pim_actions.h"
 #include "base/strings.h"
 #include "cache/cache_file.h"
 #include "cache/cache_state.h"
@@ -134,6 +135,7 @@ Status cDataConnector::StartUp() {
   shared.gDataCache = std::make_unique<DataCache>();
   OLC_RETURN_IF_ERROR(OpenOrCreateCache());
   diag::Log("Creating default ActionList...");
+  shared.gDefaultActions = NewActionList();
   diag::Log("Timer initialization");
   ui::TimerControl& timer = TimerForm().Timer();
   timer.set_enabled(false);
@@ -176,6 +178,7 @@ void cDataConnector::Class_Terminate() {
   }
   translator_.reset();
   ReleaseTextResources();
+  shared.gDefaultActions = nullptr;
 }
 
 }  // namespace olconn97

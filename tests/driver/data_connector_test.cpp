@@ -49,6 +49,13 @@ TEST_F(DataConnectorTest, AReadyDriverNamesItsPimUntilThePimIsClosed) {
   EXPECT_TRUE(driver.DataConnector_PIMInstalled());
   EXPECT_EQ(driver.DataConnector_PIMName(), kPimCode);
   EXPECT_EQ(driver.DataConnector_Version().value(), "1.0");
+  // Start-up made the action list; the host gets the same list each time.
+  com::ComPtr<PIMActions> actions = driver.DataConnector_Actions();
+  ASSERT_TRUE(actions);
+  EXPECT_EQ(actions, driver.DataConnector_Actions());
+  LONG count = 0;
+  ASSERT_EQ(actions->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 5);
   // An unknown item is the store's failure, passed to the host.
   EXPECT_FALSE(driver.Dataconnector_GetContactItemByContactItemID("no-such-id").ok());
 

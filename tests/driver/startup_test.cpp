@@ -176,10 +176,13 @@ TEST_F(StartupTest, AMissingStoreIsOutlookNotInstalled) {
 TEST_F(StartupTest, ASecondDriverReplacesTheSharedStateAndAnyEndClosesIt) {
   auto first = std::make_unique<cDataConnector>();
   com::ComPtr<pim::Application> first_app = Shared().gOutlookApp;
+  com::ComPtr<PIMActions> first_actions = Shared().gDefaultActions;
   auto second = std::make_unique<cDataConnector>();
   EXPECT_NE(Shared().gOutlookApp.get(), first_app.get());
+  EXPECT_NE(Shared().gDefaultActions, first_actions);
   first.reset();  // the end of either driver closes the shared databases
   EXPECT_FALSE(Shared().gWorkspace);
+  EXPECT_FALSE(Shared().gDefaultActions);
   EXPECT_TRUE(Shared().gOutlookApp);  // the connection is ClosePIM's to end
   second.reset();                     // finds nothing left to close
 }

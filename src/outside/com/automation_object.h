@@ -210,16 +210,26 @@ class AutomationObject final : public Forwarder<Iface, Impl, AutomationObject<If
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
-    return NamesFromTable(DispatchTableOf<Iface>(), names, count, ids);
+    return NamesFromTable(Table(), names, count, ids);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception,
                                    UINT* argument_error) override {
-    return InvokeFromTable(DispatchTableOf<Iface>(), this->kClassName, static_cast<Iface*>(this),
+    return InvokeFromTable(Table(), this->kClassName, static_cast<Iface*>(this),
                            dispid, flags, params, result, exception, argument_error);
   }
 
  private:
+  // The interface's members, or the class's own table when its members by
+  // name go beyond the interface (an action's CopyAction).
+  static const DispatchTable& Table() {
+    if constexpr (requires { Impl::ClassDispatchTable(); }) {
+      return Impl::ClassDispatchTable();
+    } else {
+      return DispatchTableOf<Iface>();
+    }
+  }
+
   std::atomic<ULONG> references_{1};
 };
 
