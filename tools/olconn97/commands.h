@@ -19,6 +19,8 @@ int RunStore(const Args& args);
 int RunCache(const Args& args);
 int RunContact(const Args& args);
 int RunLookup(const Args& args);
+int RunActions(const Args& args);
+int RunCall(const Args& args);
 
 // Runs the driver's message loop until its work is done: the cache refresh
 // its start-up began, a walk a command started.
@@ -38,6 +40,23 @@ struct LookupOutput {
 inline constexpr LONG kByPhone = 0;
 inline constexpr LONG kByName = 1;
 int LookUp(DataConnector* driver, LONG field, const std::string& value, const LookupOutput& output);
+
+// One call event as the host plays it: the caller found, the call data
+// attached (PHONENUMBER, TYPE and START after `data`), the actions given
+// their settings and run in order, and what each wrote to the store printed.
+// Returns 0 when every action ran.
+struct ActionSetting {
+  LONG action;  // 4097 to 4101
+  std::string key, value;
+};
+struct CallEvent {
+  std::string number;
+  std::string type = "incoming";
+  std::string data;
+  std::vector<LONG> actions;
+  std::vector<ActionSetting> sets;
+};
+int PlayCallEvent(DataConnector* driver, const CallEvent& event);
 
 // True when the arguments ask for a command's help.
 bool WantsHelp(const Args& args);

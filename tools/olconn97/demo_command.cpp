@@ -22,7 +22,10 @@ constexpr char kDemoHelp[] =
     "at it, creates the driver through its class factory as the suite's host\n"
     "does, and shows the driver's developer log and what it answers. Then it\n"
     "plays two calls: a number of the demo store, looked up and shown as the\n"
-    "host shows the caller, and a number nobody has. The demo's settings, cache\n"
+    "host shows the caller, and a number nobody has. Then the actions a host runs\n"
+    "on those calls: the first is stored in the journal and mailed (the mail waits\n"
+    "in the store's Outbox, as no mail program is set), and a card is made for\n"
+    "the unknown caller, which the next lookup finds. The demo's settings, cache\n"
     "and store all live in DIR: your own settings are not touched.\n"
     "\n"
     "Without DIR the demo works in a new folder under $TMPDIR and removes it at\n"
@@ -174,6 +177,20 @@ int RunDemo(const Args& args) {
   FinishDriverWork();  // the cache build its start-up began
   PlayCall(driver, kKnownCaller, "a contact of the demo store");
   PlayCall(driver, kUnknownCaller, "a number nobody has");
+
+  // What the host does on those calls with the actions the user set up.
+  std::printf("\nThe call from %s ends: the host stores it in the journal and mails it:\n",
+              kKnownCaller);
+  std::fflush(stdout);
+  int acted = PlayCallEvent(
+      driver, CallEvent{kKnownCaller, "incoming", "DURATION=95;", {4100, 4099},
+                        {{4099, "DestinationAddress", "reception@example.org"}}});
+  std::printf("\nThe call from %s rings: the host opens a new card for the caller:\n",
+              kUnknownCaller);
+  std::fflush(stdout);
+  acted |= PlayCallEvent(driver, CallEvent{kUnknownCaller, "incoming", "", {4097},
+                                           {{4097, "NewOnInexistant", "1"}}});
+  PlayCall(driver, kUnknownCaller, "the card made for it a moment ago");
   driver->Release();
   if (demo.kept()) {
     std::printf(
@@ -182,7 +199,7 @@ int RunDemo(const Args& args) {
         "  export OLCONN97_REGISTRY_DIR='%s/settings' XDG_DATA_HOME='%s/data'\n",
         folder.c_str(), folder.c_str());
   }
-  return 0;
+  return acted == 0 ? 0 : 1;
 }
 
 }  // namespace host

@@ -24,6 +24,8 @@ constexpr char kUsage[] =
     "  store    the contact store: its folders, one card, linking address books in\n"
     "  lookup   who is calling: lookup NUMBER | lookup --name NAME [--json] [--first]\n"
     "  contact  one contact as the host reads it (show ENTRYID), or a new one (create)\n"
+    "  call     a call event: find the caller and run actions (open, mail, journal, ...)\n"
+    "  actions  the driver's actions and their settings [--json]\n"
     "  cache    the contact cache: rebuild, refresh, status [--json]\n"
     "  help     this text\n"
     "\n"
@@ -102,6 +104,8 @@ int main(int argc, char** argv) {
                   : command == "store"   ? host::RunStore
                   : command == "contact" ? host::RunContact
                   : command == "lookup"  ? host::RunLookup
+                  : command == "call"    ? host::RunCall
+                  : command == "actions" ? host::RunActions
                   : command == "cache"   ? host::RunCache
                                          : nullptr;
   if (runner == nullptr) {
