@@ -171,7 +171,10 @@ void ActionLaunchExe::Execute(Contact** item) {
     diag::MessageForm().MsgFrm(started.status().description() + ": " + command_line + ".",
                                diag::kMessageWarning, title);
   } else {
-    (void)diag::MessageForm().Show();  // the message already shown comes forward; this one is not shown
+    // The message already shown comes forward again; this one is not shown.
+    diag::frmMessageForm& window = diag::MessageForm();
+    (void)window.Show();
+    window.SetForeground();
   }
 }
 

@@ -138,6 +138,30 @@ TEST_F(ActionsTest, OpenContactWithoutContactOrForManyCallers) {
   EXPECT_EQ(FilesIn("Contacts").size(), 2u);
 }
 
+TEST_F(ActionsTest, AHostThatBindsLateGetsTheNewContactInItsVariable) {
+  com::ComPtr<PIMAction> journal = Action(kActionStoreInJournal);
+  LPOLESTR names[] = {const_cast<LPOLESTR>("ExecuteAction")};
+  DISPID id = DISPID_UNKNOWN;
+  ASSERT_EQ(journal->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+  IDispatch* variable = nullptr;  // the host's "Dim CItem As Object", Nothing
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = VT_BYREF | VT_DISPATCH;
+  argument.ppdispVal = &variable;
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  VARIANT result;
+  VariantInit(&result);
+  ASSERT_EQ(journal->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(result.vt, VT_BOOL);
+  EXPECT_EQ(result.boolVal, VARIANT_FALSE);
+  ASSERT_NE(variable, nullptr);
+  com::ComPtr<IDispatch> given = com::ComPtr<IDispatch>::Adopt(variable);
+  ASSERT_NE(ContactOf(given.get()), nullptr);
+  EXPECT_TRUE(ContactOf(given.get())->NotInPIM());
+  EXPECT_EQ(FilesIn("Journal").size(), 1u);
+}
+
 TEST_F(ActionsTest, CloseContactClosesTheCardOfAKnownCallerOnly) {
   Run(Action(kActionOpenContact).get(), CallFrom("33123456789", ""));
   ASSERT_TRUE(ActiveCard());
@@ -322,9 +346,12 @@ TEST_F(LaunchTest, AProgramThatCannotStartIsToldInTheMessageWindowOnce) {
   EXPECT_TRUE(window.ImgWarning().visible());
   // A second failure while the window is open only brings it forward.
   Set(launch_.get(), "Arguments", com::Variant::String("other"));
+  int raised = window.foreground_requests();
   Run(launch_.get(), CallFrom("0123", ""));
   EXPECT_EQ(window.Information().text(), told);
   EXPECT_TRUE(window.visible());
+  EXPECT_EQ(window.foreground_requests(), raised + 1);
+  EXPECT_EQ(message_boxes_.shown.size(), 1u);  // said once, headless
 }
 
 }  // namespace

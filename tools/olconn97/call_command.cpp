@@ -44,7 +44,8 @@ constexpr char kCallHelp[] =
     "\n"
     "The call data holds PHONENUMBER (the NUMBER), TYPE (--type, default\n"
     "incoming) and START (now), after what --data gives, which wins: add\n"
-    "'DURATION=75;START=...' for a call that has ended. Keys the actions read:\n"
+    "'DURATION=75' for a call that has ended (it then began 75 seconds ago,\n"
+    "unless START says when). Keys the actions read:\n"
     "PHONENUMBER, LOCALNUMBER, ORIGIN, TYPE, START, DURATION.\n"
     "Exit status: 0 when every action ran, 1 on a failure, 2 for bad usage.\n";
 
@@ -321,8 +322,18 @@ bool ApplySetting(PIMActions* list, const ActionSetting& set, std::string* failu
   return SUCCEEDED(hr);
 }
 
-std::string NowText() {
-  std::time_t now = std::time(nullptr);
+// The value of KEY= in call data, "" when absent (the first occurrence
+// counts, as the driver reads it).
+std::string CallValue(const std::string& data, const std::string& key) {
+  size_t at = data.find(key + "=");
+  if (at == std::string::npos) return {};
+  at += key.size() + 1;
+  return data.substr(at, data.find(';', at) - at);
+}
+
+// The local time `seconds_ago` seconds ago, as the system writes it.
+std::string LocalTimeText(long seconds_ago) {
+  std::time_t now = std::time(nullptr) - seconds_ago;
   std::tm local{};
   localtime_r(&now, &local);
   char text[64];
@@ -431,7 +442,9 @@ int PlayCallEvent(DataConnector* driver, const CallEvent& event) {
   std::string data = event.data;
   if (!data.empty() && data.back() != ';') data += ';';
   // The host's own keys come after the given ones: the first occurrence wins.
-  data += "PHONENUMBER=" + number + ";TYPE=" + type + ";START=" + NowText() + ";";
+  // A call that has ended (DURATION=seconds) began that long ago.
+  long duration = std::strtol(CallValue(data, "DURATION").c_str(), nullptr, 10);
+  data += "PHONENUMBER=" + number + ";TYPE=" + type + ";START=" + LocalTimeText(duration) + ";";
   Held<PIMActions> list = ActionList(driver, "call");
   if (list.get() == nullptr) return 1;
   for (const ActionSetting& set : event.sets) {
