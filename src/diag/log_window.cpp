@@ -76,8 +76,15 @@ void FLog::PrepareLogFile() {
   // Neither step matters when it fails: there may be no earlier log at all.
   static_cast<void>(shell.DeleteFile(previous));
   static_cast<void>(shell.CopyFile(current, previous, /*fail_if_exists=*/true));
+  // Emptied, then written in append mode: another process that logs at the
+  // same time (the phone host beside a command) writes at the end too, so
+  // the lines of both stay whole instead of overwriting each other.
   Result<std::unique_ptr<shell::WritableFile>> opened =
       shell.OpenForWriting(current, shell::OpenMode::kTruncate);
+  if (opened.ok()) {
+    opened.value().reset();
+    opened = shell.OpenForWriting(current, shell::OpenMode::kAppend);
+  }
   if (!opened.ok()) {
     ShowFailure(opened.status());
     return;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "core/settings.h"
@@ -89,6 +90,23 @@ TEST_F(LogWindowTest, EachStartKeepsOneOlderGeneration) {
   Restart();
   EXPECT_EQ(ReadFile(PreviousLogFile()), "second run\r\n");
   EXPECT_EQ(ReadFile(LogFile()), "");
+}
+
+TEST_F(LogWindowTest, AnotherProcessStartingMeanwhileLosesNoLineOfEither) {
+  SetMode("2");
+  LogWindow().AddSimpleLog("phone host, before");
+  // A command starts its own driver: it empties the file and logs.
+  WriteFile(LogFile(), "");
+  {
+    std::FILE* other = std::fopen(LogFile().c_str(), "a");
+    ASSERT_NE(other, nullptr);
+    std::fputs("command\r\n", other);
+    std::fclose(other);
+  }
+  LogWindow().AddSimpleLog("phone host, after");
+  // Written at the end, not where this process had got to: no hole, no
+  // line written over.
+  EXPECT_EQ(ReadFile(LogFile()), "command\r\nphone host, after\r\n");
 }
 
 TEST_F(LogWindowTest, LogFileThatCannotBeOpenedIsShownOnceThenLinesAreDropped) {
