@@ -53,6 +53,15 @@ STDAPI DllCanUnloadNow(void);
  * (0 success, 1 failure or bad arguments). */
 STDAPI_(int) olconn97_reg(int argc, const char* const* argv);
 
+/* A host's own setting: the text of the value `name` of the key `key`
+ * under HKEY_CURRENT_USER ("Software\\olconn97\\Phone"), read from the
+ * driver's settings store as other processes last wrote it. Copies at most
+ * size - 1 bytes and a NUL into `text` and returns the value's whole length
+ * (call again with a larger buffer when that is not less than size); -1
+ * when the key or the value does not exist. A DWORD value is given as
+ * decimal text. */
+STDAPI_(int) olconn97_setting(const char* key, const char* name, char* text, unsigned size);
+
 /* Contact store: "folders" or "show FILE-or-ENTRYID", with --store DIR and
  * --json (argv[0] is the operation). Exit code 0 done, 1 failed, 2 bad
  * usage. */

@@ -1,5 +1,8 @@
 // The library's entry points: the class factory of cDataConnector, the
 // unload test, and the administration entry of the reference host.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "outside/com/object.h"
 #include "outside/pim/store_command.h"
 #include "outside/registry/reg_command.h"
+#include "outside/registry/registry.h"
 
 namespace olconn97 {
 namespace {
@@ -56,6 +60,22 @@ STDAPI_(int) olconn97_reg(int argc, const char* const* argv) {
   for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] == nullptr ? "" : argv[i]);
   return olconn97::registry::RunRegCommand(olconn97::Shared().services.registry(), args, std::cin,
                                            std::cout, std::cerr);
+}
+
+STDAPI_(int) olconn97_setting(const char* key, const char* name, char* text, unsigned size) {
+  if (key == nullptr || name == nullptr) return -1;
+  auto value = olconn97::registry::QueryValue(olconn97::Shared().services.registry(),
+                                              olconn97::registry::Hive::kCurrentUser, key, name);
+  if (!value.ok()) return -1;
+  std::string data = value.value().type == olconn97::registry::ValueType::kDword
+                         ? std::to_string(value.value().AsDword())
+                         : value.value().data;
+  if (text != nullptr && size > 0) {
+    size_t copied = std::min<size_t>(data.size(), size - 1);
+    std::memcpy(text, data.data(), copied);
+    text[copied] = '\0';
+  }
+  return static_cast<int>(std::min<size_t>(data.size(), INT32_MAX));
 }
 
 STDAPI_(int) olconn97_store(int argc, const char* const* argv) {

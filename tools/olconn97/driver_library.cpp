@@ -74,6 +74,7 @@ bool DriverLibrary::Resolve() {
          Bind(h, "VariantChangeType", &api_.VariantChangeType, &error_) &&
          Bind(h, "GetErrorInfo", &api_.GetErrorInfo, &error_) &&
          Bind(h, "olconn97_reg", &api_.olconn97_reg, &error_) &&
+         Bind(h, "olconn97_setting", &api_.olconn97_setting, &error_) &&
          Bind(h, "olconn97_store", &api_.olconn97_store, &error_) &&
          Bind(h, "olconn97_demo_store", &api_.olconn97_demo_store, &error_) &&
          Bind(h, "olconn97_cache", &api_.olconn97_cache, &error_) &&
