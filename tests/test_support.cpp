@@ -1,15 +1,22 @@
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
+
+extern char** environ;
 
 namespace olconn97::testing {
 
@@ -113,6 +120,63 @@ ToolRun RunHostTool(const TempDir& home, const std::string& arguments) {
   int status = pclose(pipe);
   run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
+                                     const std::vector<std::string>& environment,
+                                     const std::string& output) {
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  std::vector<std::string> env_text(environment);
+  for (char** entry = environ; *entry != nullptr; ++entry) env_text.emplace_back(*entry);
+  std::vector<char*> env;
+  for (std::string& entry : env_text) env.push_back(entry.data());
+  env.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data()) == 0) pid_ = pid;
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+BackgroundProcess::~BackgroundProcess() {
+  if (pid_ <= 0 || exited_) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+}
+
+int BackgroundProcess::Stop() {
+  if (pid_ <= 0 || exited_) return -1;
+  kill(pid_, SIGTERM);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  int status = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      exited_ = true;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return -1;
+}
+
+std::vector<std::string> HostEnvironment(const TempDir& home) {
+  return {"OLCONN97_REGISTRY_DIR=" + home.path(), "XDG_DATA_HOME=" + home.Child("data"),
+          "XDG_CONFIG_HOME=" + home.Child("config"), "DBUS_SESSION_BUS_ADDRESS="};
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
 }
 
 }  // namespace olconn97::testing

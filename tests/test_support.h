@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/shared_state.h"
 #include "outside/registry/registry.h"
@@ -72,6 +74,33 @@ struct ToolRun {
 // Runs `olconn97 <arguments>` (shell words) with its settings, data and
 // configuration all inside `home`.
 ToolRun RunHostTool(const TempDir& home, const std::string& arguments);
+
+// A process started in the background (its input /dev/null, its output and
+// errors to `output`), killed at the end unless stopped before.
+class BackgroundProcess {
+ public:
+  BackgroundProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                    const std::string& output);
+  ~BackgroundProcess();
+  BackgroundProcess(const BackgroundProcess&) = delete;
+  BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  // Ends the process with SIGTERM: its exit status, -1 when it had to be
+  // killed or ended by a signal.
+  int Stop();
+
+ private:
+  int pid_ = -1;
+  bool exited_ = false;
+};
+
+// The environment that keeps the reference host's settings, data and
+// configuration inside `home` (as RunHostTool does), without a session bus.
+std::vector<std::string> HostEnvironment(const TempDir& home);
+
+// Checks `done` until it holds, for at most 15 seconds; whether it held.
+bool WaitFor(const std::function<bool()>& done);
 
 class DriverTest : public ::testing::Test {
  protected:

@@ -5,13 +5,14 @@
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "commands.h"
 #include "contact_view.h"
-#include "json_text.h"
+#include "host_actions.h"
 
 namespace host {
 
@@ -49,185 +50,6 @@ constexpr char kCallHelp[] =
     "PHONENUMBER, LOCALNUMBER, ORIGIN, TYPE, START, DURATION.\n"
     "Exit status: 0 when every action ran, 1 on a failure, 2 for bad usage.\n";
 
-struct ActionName {
-  const char* word;
-  LONG id;
-};
-constexpr ActionName kActionNames[] = {
-    {"open", 4097}, {"close", 4098}, {"mail", 4099}, {"journal", 4100}, {"launch", 4101},
-};
-
-LONG ActionIdOf(const std::string& word) {
-  for (const ActionName& name : kActionNames) {
-    if (word == name.word || word == std::to_string(name.id)) return name.id;
-  }
-  return 0;
-}
-
-const char* WordOf(LONG id) {
-  for (const ActionName& name : kActionNames) {
-    if (name.id == id) return name.word;
-  }
-  return "?";
-}
-
-// Releases an interface pointer the driver handed out.
-template <typename T>
-class Held {
- public:
-  Held() = default;
-  explicit Held(T* p) : p_(p) {}
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  Held(Held&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
-  ~Held() {
-    if (p_ != nullptr) p_->Release();
-  }
-  T* get() const { return p_; }
-  T** Receive() {
-    if (p_ != nullptr) p_->Release();
-    p_ = nullptr;
-    return &p_;
-  }
-
- private:
-  T* p_ = nullptr;
-};
-
-std::string TextOf(IDispatch* object, const char* member) {
-  HostVariant value;
-  std::string failure;
-  return SUCCEEDED(Read(object, member, nullptr, &value, &failure)) ? value.Text() : std::string();
-}
-
-// One setting of an action, as the host shows it to the user.
-struct SettingView {
-  std::string key, name, value;
-  int type = 0;
-  int index = 0;
-  std::vector<std::string> choices;
-};
-
-struct ActionView {
-  LONG id = 0;
-  std::string name;
-  bool passive = false;
-  std::vector<SettingView> settings;
-};
-
-std::vector<std::string> ChoicesOf(IDispatch* setting) {
-  HostVariant values;
-  std::string failure;
-  std::vector<std::string> choices;
-  if (FAILED(Read(setting, "Values", nullptr, &values, &failure))) return choices;
-  const VARIANT& array = values.raw();
-  if ((array.vt & VT_ARRAY) == 0 || array.parray == nullptr) return choices;
-  const SAFEARRAY* list = array.parray;
-  const auto* entries = static_cast<const VARIANT*>(list->pvData);
-  for (ULONG i = 0; i < list->rgsabound[0].cElements; ++i) {
-    VARIANT text;
-    Api().VariantInit(&text);
-    if (Api().VariantChangeType(&text, &entries[i], 0, VT_BSTR) >= 0 && text.bstrVal != nullptr) {
-      choices.emplace_back(text.bstrVal, Api().SysStringLen(text.bstrVal));
-    }
-    Api().VariantClear(&text);
-  }
-  return choices;
-}
-
-ActionView ReadAction(IDispatch* action) {
-  ActionView view;
-  view.id = std::atol(TextOf(action, "ActionID").c_str());
-  view.name = TextOf(action, "ActionName");
-  view.passive = TextOf(action, "PassiveAction") == "True" || TextOf(action, "PassiveAction") == "-1";
-  HostVariant settings;
-  std::string failure;
-  if (FAILED(Read(action, "ActionProp", nullptr, &settings, &failure)) ||
-      settings.raw().vt != VT_DISPATCH || settings.raw().pdispVal == nullptr) {
-    return view;
-  }
-  IDispatch* list = settings.raw().pdispVal;
-  int count = std::atoi(TextOf(list, "Count").c_str());
-  for (int i = 1; i <= count; ++i) {
-    HostVariant position;
-    position.get()->vt = VT_I4;
-    position.get()->lVal = i;
-    HostVariant setting;
-    if (FAILED(Read(list, "Item", position.get(), &setting, &failure)) ||
-        setting.raw().vt != VT_DISPATCH) {
-      continue;
-    }
-    IDispatch* one = setting.raw().pdispVal;
-    SettingView shown{TextOf(one, "Key"), TextOf(one, "PropertyName"), TextOf(one, "Value"),
-                      std::atoi(TextOf(one, "PropertyType").c_str()),
-                      std::atoi(TextOf(one, "ValueIndex").c_str()), ChoicesOf(one)};
-    view.settings.push_back(std::move(shown));
-  }
-  return view;
-}
-
-const char* TypeWord(int type) {
-  return type == 8 ? "text" : type == 11 ? "yes/no" : type == 8200 ? "choice" : "other";
-}
-
-std::string Quoted(const std::string& text) { return "\"" + JsonEscape(text) + "\""; }
-
-std::string ActionJson(const ActionView& action) {
-  std::string out = "{\"id\":" + std::to_string(action.id) + ",\"word\":" +
-                    Quoted(WordOf(action.id)) + ",\"name\":" + Quoted(action.name) +
-                    ",\"passive\":" + (action.passive ? "true" : "false") + ",\"settings\":[";
-  for (size_t i = 0; i < action.settings.size(); ++i) {
-    const SettingView& s = action.settings[i];
-    out += (i > 0 ? "," : "") + std::string("{\"key\":") + Quoted(s.key) +
-           ",\"name\":" + Quoted(s.name) + ",\"type\":" + std::to_string(s.type) +
-           ",\"kind\":" + Quoted(TypeWord(s.type)) + ",\"value\":" + Quoted(s.value);
-    if (s.type == 8200) {
-      out += ",\"index\":" + std::to_string(s.index) + ",\"choices\":[";
-      for (size_t c = 0; c < s.choices.size(); ++c) out += (c > 0 ? "," : "") + Quoted(s.choices[c]);
-      out += "]";
-    }
-    out += "}";
-  }
-  return out + "]}";
-}
-
-void PrintAction(const ActionView& action) {
-  std::printf("%ld %-8s %s%s\n", static_cast<long>(action.id), WordOf(action.id),
-              action.name.c_str(), action.passive ? "" : "  (changes the store)");
-  for (const SettingView& s : action.settings) {
-    std::printf("    %s.%s = %s  (%s: %s)\n", WordOf(action.id), s.key.c_str(),
-                s.type == 8200 ? (std::to_string(s.index) + " " + Quoted(s.value)).c_str()
-                               : Quoted(s.value).c_str(),
-                TypeWord(s.type), s.name.c_str());
-    for (size_t c = 0; c < s.choices.size(); ++c) {
-      std::printf("        %zu  %s\n", c, s.choices[c].c_str());
-    }
-  }
-}
-
-// The driver, created as the host creates it, its start-up's work done.
-Held<DataConnector> StartDriver(const char* command) {
-  std::string error;
-  Held<DataConnector> driver(Library().CreateDriver(&error));
-  if (driver.get() == nullptr) {
-    std::fprintf(stderr, "olconn97 %s: %s\n", command, error.c_str());
-  } else {
-    FinishDriverWork();
-  }
-  return driver;
-}
-
-Held<PIMActions> ActionList(DataConnector* driver, const char* command) {
-  Held<PIMActions> list;
-  HRESULT hr = driver->get_DataConnector_Actions(list.Receive());
-  if (FAILED(hr) || list.get() == nullptr) {
-    std::fprintf(stderr, "olconn97 %s: the driver has no action list: %s\n", command,
-                 FAILED(hr) ? FailureText(hr).c_str()
-                            : "its start-up failed (see 'olconn97 status')");
-  }
-  return list;
-}
-
 // Every file below the store (and the address books linked into it), with
 // its modification time: what an action wrote shows as a difference.
 using Snapshot = std::map<std::string, fs::file_time_type>;
@@ -258,70 +80,6 @@ std::vector<std::string> Written(const Snapshot& before, const Snapshot& after,
   return written;
 }
 
-// Gives one setting its value as the host's configuration would: a choice
-// by index (or by its text), a yes/no value from true/false/yes/no/1/0.
-bool ApplySetting(PIMActions* list, const ActionSetting& set, std::string* failure) {
-  Held<IDispatch> action;
-  HRESULT hr = list->Item(set.action, action.Receive());
-  if (FAILED(hr)) {
-    *failure = FailureText(hr);
-    return false;
-  }
-  HostVariant settings;
-  if (FAILED(Read(action.get(), "ActionProp", nullptr, &settings, failure))) return false;
-  HostBstr key(set.key);
-  HostVariant key_argument;
-  key_argument.get()->vt = VT_BSTR;
-  key_argument.get()->bstrVal = key.get();
-  Held<ActionProperty> setting;
-  Held<ActionProperties> collection;
-  if (settings.raw().pdispVal == nullptr ||
-      FAILED(settings.raw().pdispVal->QueryInterface(IID_ActionProperties,
-                                                     reinterpret_cast<void**>(collection.Receive())))) {
-    *failure = "the action has no settings";
-    return false;
-  }
-  hr = collection.get()->Item(key_argument.raw(), setting.Receive());
-  key_argument.get()->vt = VT_EMPTY;  // the BSTR belongs to `key`
-  if (FAILED(hr)) {
-    *failure = "no setting " + set.key + " (see 'olconn97 actions')";
-    return false;
-  }
-  SHORT type = 0;
-  setting.get()->get_PropertyType(&type);
-  if (type == 8200) {
-    std::vector<std::string> choices = ChoicesOf(setting.get());
-    int index = -1;
-    for (size_t c = 0; c < choices.size(); ++c) {
-      if (choices[c] == set.value || std::to_string(c) == set.value) index = static_cast<int>(c);
-    }
-    if (index < 0) {
-      *failure = "'" + set.value + "' is none of the choices of " + set.key;
-      return false;
-    }
-    return SUCCEEDED(setting.get()->put_ValueIndex(static_cast<SHORT>(index)));
-  }
-  HostVariant value;
-  if (type == 11) {
-    std::string v = set.value;
-    bool yes = v == "true" || v == "yes" || v == "1" || v == "True";
-    bool no = v == "false" || v == "no" || v == "0" || v == "False";
-    if (!yes && !no) {
-      *failure = set.key + " takes true or false";
-      return false;
-    }
-    value.get()->vt = VT_BOOL;
-    value.get()->boolVal = yes ? VARIANT_TRUE : VARIANT_FALSE;
-  } else {
-    value.get()->vt = VT_BSTR;
-    value.get()->bstrVal =
-        Api().SysAllocStringLen(set.value.data(), static_cast<UINT>(set.value.size()));
-  }
-  hr = setting.get()->put_Value(value.raw());
-  if (FAILED(hr)) *failure = FailureText(hr);
-  return SUCCEEDED(hr);
-}
-
 // The value of KEY= in call data, "" when absent (the first occurrence
 // counts, as the driver reads it).
 std::string CallValue(const std::string& data, const std::string& key) {
@@ -341,6 +99,21 @@ std::string LocalTimeText(long seconds_ago) {
   return std::string(text, length);
 }
 
+// The words of the actions an event runs, as one text.
+std::string EventWords(const EventActions& event, std::vector<std::string>* problems) {
+  std::string words;
+  for (LONG id : ConfiguredActions(event, problems)) words += (words.empty() ? "" : " ") + std::string(WordOf(id));
+  return words;
+}
+
+std::string WordList(const std::string& words) {
+  std::string out = "[";
+  std::istringstream split(words);
+  bool first = true;
+  for (std::string word; split >> word; first = false) out += (first ? "\"" : ",\"") + word + "\"";
+  return out + "]";
+}
+
 }  // namespace
 
 int RunActions(const Args& args) {
@@ -349,18 +122,16 @@ int RunActions(const Args& args) {
     return 0;
   }
   bool json = false;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else {
-      std::fprintf(stderr, "olconn97 actions: unexpected '%s'\n%s", arg.c_str(), kActionsHelp);
-      return 2;
-    }
-  }
+  if (!JsonOnly(args, "actions", kActionsHelp, &json)) return 2;
   Held<DataConnector> driver = StartDriver("actions");
   if (driver.get() == nullptr) return 1;
   Held<PIMActions> list = ActionList(driver.get(), "actions");
   if (list.get() == nullptr) return 1;
+  std::vector<std::string> setting_problems;
+  ApplyConfiguredSettings(list.get(), &setting_problems);
+  for (const std::string& problem : setting_problems) {
+    std::fprintf(stderr, "olconn97 actions: %s\n", problem.c_str());
+  }
   LONG count = 0;
   list.get()->get_Count(&count);
   std::vector<ActionView> actions;
@@ -378,12 +149,25 @@ int RunActions(const Args& args) {
     }
     Api().VariantClear(&next);
   }
+  std::vector<std::string> problems;
+  std::string ring = EventWords(kRingActions, &problems);
+  std::string hangup = EventWords(kHangupActions, &problems);
+  std::string missed = EventWords(kMissedActions, &problems);
   if (json) {
-    std::string out = "[";
+    std::string out = "{\"ring\":" + WordList(ring) + ",\"hangup\":" + WordList(hangup) +
+                      ",\"missed\":" + WordList(missed) + ",\"actions\":[";
     for (size_t i = 0; i < actions.size(); ++i) out += (i > 0 ? "," : "") + ActionJson(actions[i]);
-    std::printf("%s]\n", out.c_str());
+    std::printf("%s]}\n", out.c_str());
   } else {
     for (const ActionView& action : actions) PrintAction(action);
+    std::printf(
+        "\nThe phone host runs on a ring: %s; on a hang-up: %s; on a missed call, besides: %s\n"
+        "(settings under HKCU\\%s: see 'olconn97 phone --help')\n",
+        ring.empty() ? "nothing" : ring.c_str(), hangup.empty() ? "nothing" : hangup.c_str(),
+        missed.empty() ? "nothing" : missed.c_str(), kHostKey);
+  }
+  for (const std::string& problem : problems) {
+    std::fprintf(stderr, "olconn97 actions: %s\n", problem.c_str());
   }
   return static_cast<LONG>(actions.size()) == count ? 0 : 1;
 }
@@ -447,6 +231,12 @@ int PlayCallEvent(DataConnector* driver, const CallEvent& event) {
   data += "PHONENUMBER=" + number + ";TYPE=" + type + ";START=" + LocalTimeText(duration) + ";";
   Held<PIMActions> list = ActionList(driver, "call");
   if (list.get() == nullptr) return 1;
+  // The host's configured settings first; those given for this call win.
+  std::vector<std::string> problems;
+  ApplyConfiguredSettings(list.get(), &problems);
+  for (const std::string& problem : problems) {
+    std::fprintf(stderr, "olconn97 call: %s\n", problem.c_str());
+  }
   for (const ActionSetting& set : event.sets) {
     std::string failure;
     if (!ApplySetting(list.get(), set, &failure)) {

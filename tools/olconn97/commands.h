@@ -21,6 +21,8 @@ int RunContact(const Args& args);
 int RunLookup(const Args& args);
 int RunActions(const Args& args);
 int RunCall(const Args& args);
+int RunPhone(const Args& args);
+int RunDial(const Args& args);
 
 // Runs the driver's message loop until its work is done: the cache refresh
 // its start-up began, a walk a command started.
@@ -40,6 +42,11 @@ struct LookupOutput {
 inline constexpr LONG kByPhone = 0;
 inline constexpr LONG kByName = 1;
 int LookUp(DataConnector* driver, LONG field, const std::string& value, const LookupOutput& output);
+// The contacts such a lookup finds (none for an unknown caller); false with
+// the reason when the search could not be made.
+struct ContactView;
+bool FindContacts(DataConnector* driver, LONG field, const std::string& value,
+                  std::vector<ContactView>* found, std::string* failure);
 
 // One call event as the host plays it: the caller found, the call data
 // attached (PHONENUMBER, TYPE and START after `data`), the actions given
@@ -60,6 +67,9 @@ int PlayCallEvent(DataConnector* driver, const CallEvent& event);
 
 // True when the arguments ask for a command's help.
 bool WantsHelp(const Args& args);
+// For a command whose one option is --json: false, having said so with the
+// command's help on stderr, for any other argument.
+bool JsonOnly(const Args& args, const char* command, const char* help, bool* json);
 
 }  // namespace host
 

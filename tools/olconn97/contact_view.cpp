@@ -143,4 +143,20 @@ void PrintContactText(const ContactView& view) {
   PrintList("Emails", view.emails_ok, view.emails, view.emails_failure);
 }
 
+std::string MemberText(const ContactView& view, const char* name) {
+  for (const auto& [member, answer] : view.members) {
+    if (std::string_view(member->name) == name) return answer.ok ? answer.text : std::string();
+  }
+  return {};
+}
+
+std::string MainNumberOf(const ContactView& view) {
+  std::string main = MemberText(view, "MainPhoneNumber");
+  if (!main.empty() || view.phones.empty()) return main;
+  // "Business: <tab>+33 1 23 45 67 89": the number after the label.
+  const std::string& first = view.phones.front();
+  size_t tab = first.find('\t');
+  return tab == std::string::npos ? first : first.substr(tab + 1);
+}
+
 }  // namespace host

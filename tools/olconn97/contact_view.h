@@ -40,6 +40,11 @@ std::string ContactJson(const ContactView& view);
 // "Member: value" lines, then the labelled lists.
 void PrintContactText(const ContactView& view);
 
+// The text a member gave; "" when it failed or was not read.
+std::string MemberText(const ContactView& view, const char* name);
+// The number to call the contact on: its main number, else its first one.
+std::string MainNumberOf(const ContactView& view);
+
 // A read by name, with at most one argument; on failure `failure` says why.
 HRESULT Read(IDispatch* object, const char* name, VARIANT* argument, HostVariant* result,
              std::string* failure);

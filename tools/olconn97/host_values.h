@@ -56,6 +56,36 @@ class HostVariant {
   VARIANT v_;
 };
 
+// A reference to an interface the driver handed out, released at the end.
+template <typename T>
+class Held {
+ public:
+  Held() = default;
+  explicit Held(T* p) : p_(p) {}
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  Held(Held&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+  Held& operator=(Held&& other) noexcept {
+    if (this != &other) {
+      if (p_ != nullptr) p_->Release();
+      p_ = std::exchange(other.p_, nullptr);
+    }
+    return *this;
+  }
+  ~Held() {
+    if (p_ != nullptr) p_->Release();
+  }
+  T* get() const { return p_; }
+  T** Receive() {
+    if (p_ != nullptr) p_->Release();
+    p_ = nullptr;
+    return &p_;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
 // "description (source)" of the last failure the library reported on this
 // thread, or the HRESULT in hexadecimal.
 std::string FailureText(HRESULT hr);

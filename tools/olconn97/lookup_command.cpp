@@ -50,23 +50,6 @@ constexpr char kLookupHelp[] =
     "Exit status: 0 when the caller was found, 1 when not (or on failure),\n"
     "2 for bad usage.\n";
 
-// Releases an interface pointer the driver handed out.
-template <typename T>
-struct Held {
-  T* p = nullptr;
-  Held() = default;
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() {
-    if (p != nullptr) p->Release();
-  }
-  T** Receive() {
-    if (p != nullptr) p->Release();
-    p = nullptr;
-    return &p;
-  }
-};
-
 // One walk of a new search cursor: FindFirst, then FindNext until none is
 // left. `keep`, when set, chooses the contacts that count.
 struct Search {
@@ -91,7 +74,7 @@ bool RunSearch(DataConnector* driver, const Search& search, std::vector<ContactV
                std::string* failure) {
   Held<ContactRecord> cursor;
   HRESULT hr = driver->Dataconnector_OpenContactRecord(cursor.Receive());
-  if (FAILED(hr) || cursor.p == nullptr) {
+  if (FAILED(hr) || cursor.get() == nullptr) {
     *failure = FAILED(hr) ? FailureText(hr)
                           : "the driver is not ready: it could not open the contact store "
                             "(see 'olconn97 status' and the driver's log)";
@@ -99,18 +82,18 @@ bool RunSearch(DataConnector* driver, const Search& search, std::vector<ContactV
   }
   Held<Contact> contact;
   HostBstr filter(search.filter);
-  hr = cursor.p->ContactRecord_FindFirst(search.field, filter.get(), contact.Receive());
-  while (SUCCEEDED(hr) && contact.p != nullptr) {
-    if (!search.keep || search.keep(contact.p)) {
-      if (search.read_placeholder || !IsPlaceholder(contact.p)) {
-        found->push_back(ReadContact(contact.p));
+  hr = cursor.get()->ContactRecord_FindFirst(search.field, filter.get(), contact.Receive());
+  while (SUCCEEDED(hr) && contact.get() != nullptr) {
+    if (!search.keep || search.keep(contact.get())) {
+      if (search.read_placeholder || !IsPlaceholder(contact.get())) {
+        found->push_back(ReadContact(contact.get()));
       } else {
         found->emplace_back().not_in_pim = true;
       }
       // Nothing follows the placeholder: it means the search found no row.
       if (search.first || found->back().not_in_pim) break;
     }
-    hr = cursor.p->ContactRecord_FindNext(contact.Receive());
+    hr = cursor.get()->ContactRecord_FindNext(contact.Receive());
   }
   if (FAILED(hr)) *failure = FailureText(hr);
   return SUCCEEDED(hr);
@@ -161,6 +144,17 @@ void FinishDriverWork() {
   // A pump without waiting runs what is due and tells whether more is to
   // come; only then is there a timer worth waiting for.
   while (Api().olconn97_pump(0) != 0) Api().olconn97_pump(100);
+}
+
+bool FindContacts(DataConnector* driver, LONG field, const std::string& value,
+                  std::vector<ContactView>* found, std::string* failure) {
+  LookupOutput every;
+  bool searched = field == kByName && !IsNamePattern(value)
+                      ? FindByWords(driver, value, every, found, failure)
+                      : RunSearch(driver, Search{field, value, false, nullptr, false}, found,
+                                  failure);
+  if (searched && !found->empty() && found->front().not_in_pim) found->clear();
+  return searched;
 }
 
 int LookUp(DataConnector* driver, LONG field, const std::string& value,

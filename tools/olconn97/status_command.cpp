@@ -83,14 +83,7 @@ int RunStatus(const Args& args) {
     return 0;
   }
   bool json = false;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else {
-      std::fprintf(stderr, "olconn97 status: unknown option '%s'\n%s", arg.c_str(), kStatusHelp);
-      return 2;
-    }
-  }
+  if (!JsonOnly(args, "status", kStatusHelp, &json)) return 2;
   std::string error;
   DataConnector* driver = Library().CreateDriver(&error);
   if (driver == nullptr) {
