@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,12 @@ struct PhoneSetup {
     Reg({"add", "HKCU\\Software\\olconn97\\Phone", "/v", "HangupActions", "/d", "", "/f"});
     driver = host::StartDriver("bench");  // builds the cache on its first run
     list = host::ActionList(driver.get(), "bench");
+  }
+  ~PhoneSetup() {
+    list = {};
+    driver = {};
+    std::error_code ignored;
+    std::filesystem::remove_all(home, ignored);
   }
   std::string home;
   host::Held<DataConnector> driver;
