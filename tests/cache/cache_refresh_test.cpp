@@ -327,7 +327,7 @@ TEST_F(CacheRefreshTest, AWalkRunningInAnotherProcessIsNotDoneAgain) {
               lines.end());
   }
   RestartDriver();
-  EXPECT_EQ(index_count(), 4);
+  EXPECT_EQ(index_count(), 5);
   EXPECT_EQ(RowsOf(ann->EntryID()), (std::vector<CacheRow>{{"12", ann->EntryID(), "Smith, Ann"}}));
   EXPECT_NE(StoredRefreshTime(), before);
 }
