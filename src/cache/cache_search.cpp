@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "cache/cache_schema.h"
 #include "outside/jet/like.h"
 #include "outside/jet/text_fold.h"
 
@@ -50,7 +51,8 @@ std::string EscapeLikePattern(std::string_view text) {
   return escaped;
 }
 
-Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern) {
+Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern,
+                                    const std::vector<StoredNumber>& also) {
   if (field != kSearchByName && field != kSearchByPhone) {
     return Status::InvalidArgument("a search looks in the name (1) or the phone number (0), not " +
                                    std::to_string(field));
@@ -71,8 +73,38 @@ Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern) {
     }
   }
   const char* column = field == kSearchByName ? "Name" : "PhoneNumber";
-  query.sql = "Select * From TCache Where " + range + column + " Like ? Order By Name";
+  std::string condition = range + column + " Like ?";
   query.params.emplace_back(std::string(pattern));
+  if (field == kSearchByPhone && !also.empty()) {
+    // Each alternative is a probe of the digits' index: one range per term.
+    condition = "(" + condition + ")";
+    for (const StoredNumber& number : also) {
+      condition += " Or PhoneNumber = ? And PhoneMain";
+      query.params.emplace_back(number.digits);
+      if (number.main) {
+        condition += " = ?";
+        query.params.emplace_back(*number.main);
+      } else {
+        condition += " Is Null";
+      }
+    }
+  }
+  query.sql = "Select * From TCache Where " + condition + " Order By Name";
+  return query;
+}
+
+CacheQuery SameEndingQuery(std::string_view last_digits) {
+  std::string key(last_digits.rbegin(), last_digits.rend());
+  // Digits always have a bound; no digits, an empty range.
+  std::string bound = jet::PrefixUpperBound(key).value_or(key);
+  CacheQuery query;
+  // The main-number index holds the rows with an extension only; saying so
+  // lets SQLite use it.
+  query.sql = std::string(
+                  "Select PhoneNumber, PhoneMain, PhoneExtension From TCache Where PhoneReversed "
+                  ">= ? And PhoneReversed < ? Or PhoneMain >= ? And PhoneMain < ? And ") +
+              kHasExtension;
+  query.params = {key, bound, key, bound};
   return query;
 }
 

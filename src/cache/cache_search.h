@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "cache/stored_number.h"
 #include "outside/jet/value.h"
 
 namespace olconn97 {
@@ -34,7 +35,17 @@ struct CacheQuery {
 // The rows whose column `field` is Like `pattern` (escaped already), sorted
 // by Name. The pattern travels as a parameter, never inside the text. Fails
 // for a field other than 0 and 1 and for a malformed pattern.
-Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern);
+//
+// `also`: for a phone search, the stored numbers number matching found to
+// dial the same as the pattern; their rows join the result, in the same
+// order. Without them the statement is the plain search's, unchanged.
+Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern,
+                                    const std::vector<StoredNumber>& also = {});
+
+// Number matching's candidates: PhoneNumber, PhoneMain and PhoneExtension
+// of the rows whose number, without its extension, ends with
+// `last_digits`; two index ranges, whatever the table's size.
+CacheQuery SameEndingQuery(std::string_view last_digits);
 
 }  // namespace olconn97
 
