@@ -7,6 +7,7 @@
 #include "core/shared_state.h"
 #include "diag/log.h"
 #include "driver/config_window.h"
+#include "driver/number_settings.h"
 #include "driver/pim_connection.h"
 #include "outside/pim/item_classes.h"
 #include "outside/pim/objects.h"
@@ -69,7 +70,10 @@ Status AddContactFromCall(std::string_view name, std::string_view phone, bool sh
 
 }  // namespace
 
-cDataConnector::cDataConnector() { Class_Initialize(); }
+cDataConnector::cDataConnector() {
+  Class_Initialize();
+  number_matching_ = ConfiguredNumberMatching();
+}
 
 cDataConnector::~cDataConnector() { Class_Terminate(); }
 
@@ -152,7 +156,7 @@ Result<com::ComPtr<Contact>> cDataConnector::DataConnector_GetActiveContact() {
 
 Result<com::ComPtr<ContactRecord>> cDataConnector::Dataconnector_OpenContactRecord() {
   if (!Shared().gDriverReady) return com::ComPtr<ContactRecord>();
-  com::ComPtr<ContactRecord> cursor = NewContactRecord();
+  com::ComPtr<ContactRecord> cursor = NewContactRecord(number_matching_);
   if (!cursor) {
     diag::LogFailure("Error (OpenContactRecord): ",
                      Status::Failed("no search cursor could be made", kSource));
@@ -221,7 +225,7 @@ Result<com::ComPtr<Contact>> cDataConnector::Dataconnector_GetContactByContactID
 }
 
 Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_view command,
-                                                                  const VARIANT&) {
+                                                                  const VARIANT& argument) {
   // Only these commands, spelt exactly so; anything else answers Empty.
   if (command == "isFolderConfigured") return com::Variant::Bool(IsFolderConfigured());
   // What start-up did about a cache file it could not use: a host's status
@@ -229,6 +233,8 @@ Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_vi
   if (command == "cacheRecovery") return com::Variant::String(Shared().cache_recovery);
   // Why start-up could not open the contact store (empty when it could).
   if (command == "storeProblem") return com::Variant::String(Shared().store_problem);
+  // Number matching for the cursors this object opens from now on.
+  if (command == kNumberMatchingCommand) return NumberMatchingCommand(argument, number_matching_);
   return com::Variant();
 }
 
