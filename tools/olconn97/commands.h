@@ -39,6 +39,11 @@ inline constexpr LONG kByPhone = 0;
 inline constexpr LONG kByName = 1;
 int LookUp(DataConnector* driver, LONG field, const std::string& value, const LookupOutput& output);
 
+// Turns number matching on (in the driver's default region) or off for the
+// cursors `driver` opens from now on; returns the region in force, empty
+// when matching is off (no region known, or `on` false).
+std::string SetNumberMatching(DataConnector* driver, bool on);
+
 // True when the arguments ask for a command's help.
 bool WantsHelp(const Args& args);
 
