@@ -16,8 +16,10 @@ bool EndsWith(std::string_view text, std::string_view end) {
 // extension, ends with `last_digits`.
 Result<std::vector<StoredNumber>> Candidates(jet::Database& cache, const std::string& last_digits) {
   CacheQuery query = SameEndingQuery(last_digits);
+  // Read in one statement: a dynaset would read each row again, one file
+  // lock each.
   OLC_ASSIGN_OR_RETURN(std::unique_ptr<jet::Recordset> rows,
-                       cache.OpenRecordset(query.sql, jet::RecordsetType::kDynaset, query.params));
+                       cache.OpenRecordset(query.sql, jet::RecordsetType::kSnapshot, query.params));
   std::set<StoredNumber> distinct;
   while (!rows->Eof()) {
     StoredNumber stored;

@@ -290,7 +290,9 @@ TEST_F(NumberMatchingTest, OffGivesThePlainAnswersAndOnKeepsThem) {
         if (std::find(plain.begin(), plain.end(), id) != plain.end()) kept.push_back(id);
       }
       EXPECT_EQ(kept, plain) << caller;
-      if (caller.find('*') != std::string::npos) EXPECT_EQ(widened, plain) << caller;
+      if (caller.find('*') != std::string::npos) {
+        EXPECT_EQ(widened, plain) << caller;
+      }
     }
   }
 }
