@@ -8,16 +8,19 @@
 -- range as well as one by its beginning ("0123*"); NameFolded, the name
 -- folded the way a search compares it; and what the digits alone lose of a
 -- number as written, for number matching: PhoneMain, null for a number
--- written as digits alone, else the digits before any extension backwards,
--- followed by "+" when the number began with one ("+33 1 23 45 67 89" ->
--- "98765432133+"), and PhoneExtension, the digits of an extension ("ext.
--- 12", "x12") or null. A row written by another program without them gets
--- PhoneReversed and NameFolded when the driver next opens the cache or
--- refreshes it, and is read by its digits alone; the trigger clears a
--- derived value that another program's update made stale. Names sort in
--- the driver's queries, by the locale-aware order it applies there. The
--- driver keeps the table's indexes itself: a rebuild drops them while it
--- writes every row and makes them again after.
+-- written as digits alone, else "+" when the number began with one, after
+-- the digits before its extension backwards when it has one ("+33 1 23 45
+-- 67 89" -> "+", "01 23 45 67 89 x12" -> "9876543210"), and PhoneExtension,
+-- the digits of an extension ("ext. 12", "x12") or null. The index
+-- TCachePhoneMain holds the rows with an extension only; a search that
+-- means to use it says "PhoneExtension Is Not Null". A row written by
+-- another program without them gets PhoneReversed and NameFolded when the
+-- driver next opens the cache or refreshes it, and is read by its digits
+-- alone; the trigger clears a derived value that another program's update
+-- made stale. Names sort in the driver's queries, by the locale-aware order
+-- it applies there. The driver keeps the table's indexes itself: a rebuild
+-- drops them while it writes every row and makes them again after, all but
+-- TCachePhoneMain, which costs a rebuild nothing to keep.
 CREATE TABLE TCache (
   PhoneNumber TEXT,
   EntryID TEXT,
@@ -28,6 +31,8 @@ CREATE TABLE TCache (
   PhoneMain TEXT,
   PhoneExtension TEXT
 );
+
+CREATE INDEX TCachePhoneMain ON TCache (PhoneMain) WHERE PhoneExtension IS NOT NULL;
 
 CREATE TRIGGER TCacheDerivedValues AFTER UPDATE OF PhoneNumber, Name ON TCache
 WHEN (new.PhoneNumber IS NOT old.PhoneNumber AND new.PhoneReversed IS old.PhoneReversed)

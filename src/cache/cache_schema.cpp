@@ -13,6 +13,9 @@ struct CacheIndex {
   const char* name;
   const char* key;
   const char* only;  // the rows it holds, when not all of them
+  // Dropped for a rebuild. One that holds only a few rows costs little to
+  // keep, while making it again costs a read of the whole table.
+  bool dropped = true;
 };
 
 constexpr CacheIndex kIndexes[] = {
@@ -23,7 +26,7 @@ constexpr CacheIndex kIndexes[] = {
     // The main numbers of the few rows whose digits end with an extension:
     // every other row's number ends where its digits do, and PhoneReversed
     // finds it by its ending.
-    {"TCachePhoneMain", "PhoneMain", kHasExtension},
+    {"TCachePhoneMain", "PhoneMain", kHasExtension, false},
 };
 
 }  // namespace
@@ -76,6 +79,7 @@ Status EnsureCacheIndexes(jet::Database& cache) {
 
 Status DropCacheIndexes(jet::Database& cache) {
   for (const CacheIndex& index : kIndexes) {
+    if (!index.dropped) continue;
     OLC_RETURN_IF_ERROR(cache.ExecuteSchema(std::string("DROP INDEX IF EXISTS ") + index.name));
   }
   return Status::Ok();

@@ -3,10 +3,12 @@
 //
 // A lookup must never scan the table: rows are found by their entry ID (a
 // refresh deletes a contact's rows), by their digits, by their digits
-// backwards (a number searched by its ending) and by their folded name. A
-// rebuild drops the indexes while it writes every row, since keeping four
-// indexes in step row by row costs many times the writing of the rows, and
-// makes them again at its end; opening the cache makes any that are missing.
+// backwards (a number searched by its ending), by their folded name, and,
+// for the few numbers written with an extension, by their main number
+// backwards. A rebuild drops the four large indexes while it writes every
+// row, since keeping them in step row by row costs many times the writing
+// of the rows, and makes them again at its end; opening the cache makes any
+// that are missing.
 //
 // The derived columns (PhoneReversed, NameFolded; PhoneMain and
 // PhoneExtension, stored_number.h) are plain columns, so that any SQLite

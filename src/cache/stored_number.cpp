@@ -66,7 +66,7 @@ size_t ExtensionMark(std::string_view text, std::string_view* digits) {
 }  // namespace
 
 std::string StoredNumber::MainDigits() const {
-  if (!main) return digits;
+  if (!main || !extension) return digits;
   std::string_view reversed = *main;
   if (!reversed.empty() && reversed.back() == '+') reversed.remove_suffix(1);
   return {reversed.rbegin(), reversed.rend()};
@@ -80,7 +80,7 @@ StoredNumber StoreNumber(std::string_view written) {
   StoredNumber stored{PhoneDigits(written), std::nullopt, std::nullopt};
   std::string_view extension;
   size_t mark = ExtensionMark(written, &extension);
-  std::string main_digits = stored.digits;
+  std::string main_digits;
   if (mark != std::string_view::npos) {
     main_digits = PhoneDigits(written.substr(0, mark));
     // A mark with no number before it ("x12") marks nothing.
@@ -88,12 +88,11 @@ StoredNumber StoreNumber(std::string_view written) {
   }
   bool plus = BeginsWithPlus(written);
   if (mark == std::string_view::npos && !plus) return stored;
+  stored.main = plus ? "+" : "";
   if (mark != std::string_view::npos) {
     stored.extension = std::string(extension);
-  } else {
-    main_digits = stored.digits;
+    stored.main->insert(0, ReversedDigits(main_digits));
   }
-  stored.main = ReversedDigits(main_digits) + (plus ? "+" : "");
   return stored;
 }
 

@@ -8,11 +8,17 @@
 // costs no more than before:
 //
 //   PhoneMain       null when the number is its digits (no "+", no
-//                   extension); else the digits before the extension,
-//                   backwards like PhoneReversed, then "+" when the number
-//                   began with one: "+33 (0)1 23 45 67 89" -> "987654321033+".
+//                   extension); else, for a number with an extension, the
+//                   digits before it, backwards like PhoneReversed, and
+//                   then "+" when the number began with one:
+//                   "+33 (0)1 23 45 67 89" -> "+", "0123 456 789 ext. 12"
+//                   -> "9876543210", "+44 20 7946 0958 x204" ->
+//                   "859064970244+".
 //   PhoneExtension  the extension's digits ("0123 456 789 ext. 12" -> "12");
 //                   null when there is none.
+//
+// Most numbers have no extension, and many begin with "+": a lone "+"
+// keeps what those need in one byte.
 //
 // A row another program wrote has neither: its digits are all it says.
 #ifndef OLCONN97_CACHE_STORED_NUMBER_H_
@@ -36,6 +42,7 @@ struct StoredNumber {
   // main digits alone.
   std::string DialledForm() const;
   bool international() const { return main && !main->empty() && main->back() == '+'; }
+  bool has_extension() const { return extension.has_value(); }
 
   friend bool operator==(const StoredNumber&, const StoredNumber&) = default;
   friend auto operator<=>(const StoredNumber&, const StoredNumber&) = default;

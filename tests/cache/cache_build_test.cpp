@@ -88,7 +88,7 @@ TEST_F(CacheBuildTest, RowsKeepThePlusAndTheExtensionAndAnOlderCacheIsMadeAgain)
     return columns;
   };
   const std::vector<std::string> expected = {"01601234567  ", "0160123456712 76543210610 12",
-                                             "4901601234567 7654321061094+ "};
+                                             "4901601234567 + "};
   EXPECT_EQ(kept(), expected);
 
   driver_.reset();
