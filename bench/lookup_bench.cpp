@@ -251,6 +251,24 @@ void Report(benchmark::State& state, std::vector<double>& micros) {
   state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
 }
 
+// Times each `look` at the value `next` gives, which says whether it found
+// a contact; reports p50_us, p99_us and the share found.
+template <typename Next, typename Look>
+void TimeEach(benchmark::State& state, Next next, Look look) {
+  std::vector<double> micros;
+  int64_t found = 0;
+  for (auto _ : state) {
+    auto value = next();
+    auto start = std::chrono::steady_clock::now();
+    if (look(value)) ++found;
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
+  }
+  Report(state, micros);
+  state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+}
+
 // Looks up `state.range(0)`-shaped values of random synthetic rows of a
 // cache of `state.range(1)` rows, timing each `look`, which says whether it
 // found a contact.
@@ -261,18 +279,10 @@ void TimeLookups(benchmark::State& state, Look look) {
   std::mt19937_64 random(7);
   std::uniform_int_distribution<uint64_t> row(static_cast<uint64_t>(env.rows()) / 2,
                                               static_cast<uint64_t>(env.rows()) - 1);
-  std::vector<double> micros;
-  int64_t found = 0;
-  for (auto _ : state) {
-    auto [field, value] = Search(shape, row(random));
-    auto start = std::chrono::steady_clock::now();
-    if (look(field, value)) ++found;
-    micros.push_back(
-        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-            .count());
-  }
-  Report(state, micros);
-  state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+  TimeEach(state, [&] { return Search(shape, row(random)); },
+           [&](const std::pair<int32_t, std::string>& search) {
+             return look(search.first, search.second);
+           });
 }
 
 // The cursor's search alone: the statement, its result set, the first
@@ -331,18 +341,8 @@ void TimeSameNumber(benchmark::State& state, Look look) {
   std::uniform_int_distribution<uint64_t> pick(static_cast<uint64_t>(env.rows()) / 2,
                                                static_cast<uint64_t>(env.rows()) - 1);
   std::shared_ptr<NumberMatching> matching = NumberMatching::ForRegion("FR");
-  std::vector<double> micros;
-  int64_t found = 0;
-  for (auto _ : state) {
-    std::string caller = SharedEndingCaller(shared, shape, pick(random));
-    auto start = std::chrono::steady_clock::now();
-    if (look(matching, caller)) ++found;
-    micros.push_back(
-        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-            .count());
-  }
-  Report(state, micros);
-  state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+  TimeEach(state, [&] { return SharedEndingCaller(shared, shape, pick(random)); },
+           [&](const std::string& caller) { return look(matching, caller); });
 }
 
 // The cursor's search alone: the candidates, the verdicts, the widened

@@ -41,8 +41,8 @@ std::shared_ptr<NumberMatching> NumberMatchingIn(std::string_view region);
 
 // The "numberMatching" command on a driver object whose matching is
 // `current`: True (or a non-zero number) turns it on in the default region,
-// a two-letter text in that region, False (or 0) turns it off; Empty or a
-// missing argument changes nothing. `current` is what follows. Answers the
+// a two-letter text in that region (an empty text: the default region),
+// False (or 0) turns it off; Empty or a missing argument changes nothing. `current` is what follows. Answers the
 // region in force, or the empty text when matching is off.
 com::Variant NumberMatchingCommand(const VARIANT& argument,
                                    std::shared_ptr<NumberMatching>& current);

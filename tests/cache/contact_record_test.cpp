@@ -370,6 +370,20 @@ TEST_F(ContactRecordTest, AContactCreatedForACallerIsFoundAtOnce) {
   EXPECT_EQ(cursor.Walk(kSearchByName, "smith*"), (Strings{"Smith, Ann"}));
 }
 
+// What the driver answers a host's "numberMatching" command with.
+std::string MatchingAnswer(cDataConnector& driver, const VARIANT& argument) {
+  Result<com::Variant> answer = driver.DataConnector_ExecuteCommand("numberMatching", argument);
+  EXPECT_TRUE(answer.ok());
+  return answer.ok() ? answer.value().ToString().value_or("<not text>") : "<failed>";
+}
+VARIANT Flag(bool on) {
+  VARIANT flag;
+  VariantInit(&flag);
+  flag.vt = VT_BOOL;
+  flag.boolVal = on ? VARIANT_TRUE : VARIANT_FALSE;
+  return flag;
+}
+
 // With number matching, one search finds a caller under every form the
 // number was written in, each contact once, in name order; the host turns
 // it off and on for its own driver object.
@@ -394,12 +408,7 @@ TEST_F(ContactRecordTest, NumberMatchingFindsEveryFormOfTheNumberOnceEach) {
   EXPECT_EQ(cursor.Walk(kSearchByPhone, "*601234567"), (Strings{"Ames, Al", "Smith, Ann"}));
   EXPECT_EQ(cursor.Walk(kSearchByPhone, "030 123"), (Strings{"unknown phone 030 123"}));
 
-  VARIANT off;
-  VariantInit(&off);
-  off.vt = VT_BOOL;
-  off.boolVal = VARIANT_FALSE;
-  EXPECT_EQ(driver_->DataConnector_ExecuteCommand("numberMatching", off).value().ToString().value(),
-            "");
+  EXPECT_EQ(MatchingAnswer(*driver_, Flag(false)), "");
   HostCursor digits = Open();
   EXPECT_EQ(digits.Walk(kSearchByPhone, "+49 160 1234567"),
             (Strings{"unknown phone +49 160 1234567"}));
@@ -408,19 +417,8 @@ TEST_F(ContactRecordTest, NumberMatchingFindsEveryFormOfTheNumberOnceEach) {
   EXPECT_EQ(cursor.Walk(kSearchByPhone, "0160 1234567"),
             (Strings{"Ames, Al", "Smith, Ann", "Young, Cy"}));
 
-  com::Variant region = com::Variant::String("ch");
-  EXPECT_EQ(driver_->DataConnector_ExecuteCommand("numberMatching", region.raw())
-                .value()
-                .ToString()
-                .value(),
-            "CH");
-  VARIANT nothing;
-  VariantInit(&nothing);
-  EXPECT_EQ(driver_->DataConnector_ExecuteCommand("numberMatching", nothing)
-                .value()
-                .ToString()
-                .value(),
-            "CH");  // asked, not changed
+  EXPECT_EQ(MatchingAnswer(*driver_, com::Variant::String("ch").raw()), "CH");
+  EXPECT_EQ(MatchingAnswer(*driver_, com::Variant().raw()), "CH");  // asked, not changed
   // From Switzerland, 0160 ... is a Swiss number: only the international forms are Ann's.
   EXPECT_EQ(Open().Walk(kSearchByPhone, "+49 160 1234567"), (Strings{"Smith, Ann", "Young, Cy"}));
 }
@@ -432,12 +430,7 @@ TEST_F(ContactRecordTest, NumberMatchingWithoutARegionComparesDigitsAndSaysWhyOn
   StartDriver();
   EXPECT_EQ(Open().Walk(kSearchByPhone, "+49 160 1234567"),
             (Strings{"unknown phone +49 160 1234567"}));
-  VARIANT on;
-  VariantInit(&on);
-  on.vt = VT_BOOL;
-  on.boolVal = VARIANT_TRUE;
-  EXPECT_EQ(driver_->DataConnector_ExecuteCommand("numberMatching", on).value().ToString().value(),
-            "");
+  EXPECT_EQ(MatchingAnswer(*driver_, Flag(true)), "");
   Strings lines = LogLines();
   EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                           [](const std::string& line) {
@@ -447,13 +440,11 @@ TEST_F(ContactRecordTest, NumberMatchingWithoutARegionComparesDigitsAndSaysWhyOn
             1);
   // The locale's region serves when the settings name none.
   ScopedEnv german("LC_TELEPHONE", "de_DE.UTF-8");
-  EXPECT_EQ(driver_->DataConnector_ExecuteCommand("numberMatching", on).value().ToString().value(),
-            "DE");
+  EXPECT_EQ(MatchingAnswer(*driver_, Flag(true)), "DE");
   EXPECT_EQ(Open().Walk(kSearchByPhone, "+49 160 1234567"), (Strings{"Smith, Ann"}));
   // A region the phone plan does not know turns nothing on.
   ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kOutlook98Key, "NumberRegion", "XX"));
-  EXPECT_EQ(driver_->DataConnector_ExecuteCommand("numberMatching", on).value().ToString().value(),
-            "");
+  EXPECT_EQ(MatchingAnswer(*driver_, Flag(true)), "");
 }
 
 }  // namespace
