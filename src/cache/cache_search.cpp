@@ -93,18 +93,30 @@ Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern,
   return query;
 }
 
-CacheQuery SameEndingQuery(std::string_view last_digits) {
-  std::string key(last_digits.rbegin(), last_digits.rend());
+CacheQuery SameEndingQuery(std::string_view national, size_t shared_digits, bool loose) {
+  std::string reversed(national.rbegin(), national.rend());
+  std::string shared = reversed.substr(0, shared_digits);
   // Digits always have a bound; no digits, an empty range.
-  std::string bound = jet::PrefixUpperBound(key).value_or(key);
+  auto bound = [](const std::string& key) { return jet::PrefixUpperBound(key).value_or(key); };
   CacheQuery query;
+  std::string ends = loose ? shared : reversed;
+  query.sql = "Select PhoneNumber, PhoneMain, PhoneExtension From TCache Where PhoneReversed >= ? "
+              "And PhoneReversed < ?";
+  query.params = {ends, bound(ends)};
+  if (!loose && reversed.size() > shared.size()) {
+    // Numbers that are the end of the national number: a local number.
+    query.sql += " Or PhoneReversed In (";
+    for (size_t length = shared.size(); length < reversed.size(); ++length) {
+      query.sql += length == shared.size() ? "?" : ", ?";
+      query.params.emplace_back(reversed.substr(0, length));
+    }
+    query.sql += ")";
+  }
   // The main-number index holds the rows with an extension only; saying so
-  // lets SQLite use it.
-  query.sql = std::string(
-                  "Select PhoneNumber, PhoneMain, PhoneExtension From TCache Where PhoneReversed "
-                  ">= ? And PhoneReversed < ? Or PhoneMain >= ? And PhoneMain < ? And ") +
-              kHasExtension;
-  query.params = {key, bound, key, bound};
+  // lets SQLite use it. They are few: all that share the ending are read.
+  query.sql += std::string(" Or PhoneMain >= ? And PhoneMain < ? And ") + kHasExtension;
+  query.params.emplace_back(shared);
+  query.params.emplace_back(bound(shared));
   return query;
 }
 

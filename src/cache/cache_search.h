@@ -42,10 +42,15 @@ struct CacheQuery {
 Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern,
                                     const std::vector<StoredNumber>& also = {});
 
-// Number matching's candidates: PhoneNumber, PhoneMain and PhoneExtension
-// of the rows whose number, without its extension, ends with
-// `last_digits`; two index ranges, whatever the table's size.
-CacheQuery SameEndingQuery(std::string_view last_digits);
+// Number matching's candidates for a caller whose national significant
+// number is `national`: PhoneNumber, PhoneMain and PhoneExtension of the
+// rows whose digits end with it, or are the end of it with `shared_digits`
+// digits at least (a number written without its area code), and of the
+// rows with an extension whose main number shares its last
+// `shared_digits`. `loose`: every row that shares them, for regions whose
+// numbers are read with digits put into them. Index probes only, whatever
+// the table's size.
+CacheQuery SameEndingQuery(std::string_view national, size_t shared_digits, bool loose);
 
 }  // namespace olconn97
 

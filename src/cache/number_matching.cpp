@@ -12,10 +12,8 @@ bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-// The distinct stored numbers of the rows whose number, without its
-// extension, ends with `last_digits`.
-Result<std::vector<StoredNumber>> Candidates(jet::Database& cache, const std::string& last_digits) {
-  CacheQuery query = SameEndingQuery(last_digits);
+// The distinct stored numbers of SameEndingQuery's rows.
+Result<std::vector<StoredNumber>> Candidates(jet::Database& cache, const CacheQuery& query) {
   // Read in one statement: a dynaset would read each row again, one file
   // lock each.
   OLC_ASSIGN_OR_RETURN(std::unique_ptr<jet::Recordset> rows,
@@ -51,9 +49,12 @@ Result<std::vector<StoredNumber>> NumberMatching::SameNumbers(jet::Database& cac
                                                               std::string_view caller) const {
   std::optional<phone::DialledNumber> dialled = reader_.Read(caller);
   if (!dialled || dialled->national.size() < kMatchedDigits) return std::vector<StoredNumber>();
-  OLC_ASSIGN_OR_RETURN(std::vector<StoredNumber> candidates,
-                       Candidates(cache, dialled->national.substr(dialled->national.size() -
-                                                                  kMatchedDigits)));
+  // Where reading puts no digits into a number, the index does the first
+  // part of the verdict below: only numbers that end one with the other.
+  bool loose = reader_.MayRewriteDigits(dialled->country_code);
+  OLC_ASSIGN_OR_RETURN(
+      std::vector<StoredNumber> candidates,
+      Candidates(cache, SameEndingQuery(dialled->national, kMatchedDigits, loose)));
   std::vector<StoredNumber> same;
   for (StoredNumber& candidate : candidates) {
     // The caller's own digits: a plain search finds those rows already.

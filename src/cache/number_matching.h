@@ -4,12 +4,13 @@
 // find each other, and so do "+49 (0)160 123 45 67" and "0160-1234567 x12".
 //
 // It works as phones do. The index gives the candidates: the rows whose
-// number ends with the caller's last seven digits (PhoneReversed, and
-// PhoneMain for a number written with an extension). libphonenumber gives
-// the verdict, in the matching's region, on the candidates whose digits
-// leave it open. Nothing is parsed when rows are written, so the cache
-// costs no more to build; a search reads the caller's number once and
-// usually one or two stored numbers.
+// number ends as the caller's does (PhoneReversed, and PhoneMain for a
+// number written with an extension): its last seven digits at least, and
+// where reading a number puts no digits into it, its whole national number,
+// or the number is the end of that (a local number). libphonenumber gives
+// the verdict, in the matching's region, on each candidate. Nothing is
+// parsed when rows are written, so the cache costs no more to build; a
+// search reads the caller's number once and usually one stored number.
 //
 // Opt-in: without a NumberMatching a search compares digits, as it always
 // did, and the answers are those of a plain search byte for byte. Numbers
