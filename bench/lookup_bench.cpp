@@ -1,6 +1,8 @@
 // Caller lookup speed: FindFirst by phone (exact, prefix, suffix) and by
 // name on caches of 10,000 to 1,000,000 rows, with and without the fetch of
-// the one contact returned.
+// the one contact returned; and by a whole number with number matching on,
+// at 1,000,000 rows, where 1, 10 or 100 stored numbers end with the
+// caller's last seven digits.
 //
 //   build/bin/olconn97_lookup_bench --benchmark_counters_tabular=true
 //
@@ -21,6 +23,7 @@
 #include "bench_support.h"
 #include "cache/cache_search.h"
 #include "cache/contact_record.h"
+#include "cache/number_matching.h"
 #include "cache/progress_window.h"
 #include "core/settings.h"
 #include "core/shared_state.h"
@@ -51,6 +54,31 @@ std::string SyntheticName(uint64_t i) {
   return std::string(kLast[h % 10]) + std::to_string(h % 1000003) + ", Ann";
 }
 
+// Groups of stored numbers that end with the same seven digits, one of them
+// the caller's: "061" + the ending (+33 6 1..., a French mobile number),
+// and beside it either numbers that differ before the ending ("0jj" + the
+// ending: other numbers, as a real cache has them), or numbers that end
+// with the caller's whole national number ("j" + "61" + the ending): each
+// of those must be read by libphonenumber.
+enum EndingShape { kOthersDiffer = 0, kOthersPlausible = 1 };
+constexpr int kSharedBy[] = {1, 10, 100};
+constexpr int kGroups = 200;
+
+std::string GroupEnding(int shared, int shape, int group) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%07d",
+                (group * 7919 + shared * 104729 + shape * 1299709) % 10000000);
+  return text;
+}
+std::string GroupNumber(int shared, int shape, int group, int j) {
+  std::string ending = GroupEnding(shared, shape, group);
+  if (j == 0) return "061" + ending;
+  if (shape == kOthersPlausible) return std::to_string(j) + "61" + ending;
+  char prefix[4];
+  std::snprintf(prefix, sizeof prefix, "0%02d", (61 + j) % 100);
+  return prefix + ending;
+}
+
 // A driver started on a cache of `rows` rows, built once under $TMPDIR and
 // reused by later runs.
 class LookupEnvironment {
@@ -63,6 +91,9 @@ class LookupEnvironment {
     shell_ = std::make_unique<shell::PosixShell>(OLCONN97_BENCH_APP_PATH);
     Fresh();
     std::string cache = data_home_ + "/Norvale Corvanta/Connector.mdb";
+    if (std::filesystem::exists(cache) && !CurrentLayout(cache)) {
+      std::filesystem::remove(cache);  // an earlier layout's: made again
+    }
     if (!std::filesystem::exists(cache)) {
       auto builder = std::make_unique<cDataConnector>();  // first launch: the build
       RunPendingWalk();
@@ -93,7 +124,18 @@ class LookupEnvironment {
   }
   static void RunPendingWalk();
 
-  // Fills the cache up to rows_ with rows pointing at the real cards.
+  // Whether the cache file has the columns of this build's layout.
+  static bool CurrentLayout(const std::string& cache) {
+    sqlite3* db = nullptr;
+    bool current = sqlite3_open_v2(cache.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+                   sqlite3_exec(db, "SELECT PhoneMain, PhoneExtension FROM TCache LIMIT 0", nullptr,
+                                nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return current;
+  }
+
+  // Fills the cache up to rows_ with rows pointing at the real cards; at
+  // 1,000,000 rows, adds the groups of numbers sharing their ending.
   void AddSyntheticRows(const std::string& cache) {
     sqlite3* db = nullptr;
     if (sqlite3_open(cache.c_str(), &db) != SQLITE_OK || !jet::RegisterJetFunctions(db).ok()) {
@@ -116,9 +158,8 @@ class LookupEnvironment {
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO TCache (PhoneNumber, EntryID, Name) VALUES (?1, ?2, ?3)",
                        -1, &insert, nullptr);
-    for (int64_t i = have; i < rows_ && !ids.empty(); ++i) {
-      std::string number = SyntheticNumber(static_cast<uint64_t>(i));
-      std::string name = SyntheticName(static_cast<uint64_t>(i));
+    auto add = [&](const std::string& number, uint64_t i) {
+      std::string name = SyntheticName(i);
       const std::string& id = ids[static_cast<size_t>(i) % ids.size()];
       sqlite3_bind_text(insert, 1, number.c_str(), -1, SQLITE_TRANSIENT);
       sqlite3_bind_text(insert, 2, id.c_str(), -1, SQLITE_TRANSIENT);
@@ -128,10 +169,33 @@ class LookupEnvironment {
         std::exit(1);
       }
       sqlite3_reset(insert);
+    };
+    for (int64_t i = have; i < rows_ && !ids.empty(); ++i) {
+      add(SyntheticNumber(static_cast<uint64_t>(i)), static_cast<uint64_t>(i));
+    }
+    if (rows_ >= 1000000 && !ids.empty() && !HasRow(db, GroupNumber(kSharedBy[1], kOthersDiffer, 0, 0))) {
+      uint64_t i = static_cast<uint64_t>(rows_);
+      for (int shape : {kOthersDiffer, kOthersPlausible}) {
+        for (int shared : kSharedBy) {
+          if (shared == 1) continue;  // the synthetic rows have endings of their own
+          for (int group = 0; group < kGroups; ++group) {
+            for (int j = 0; j < shared; ++j) add(GroupNumber(shared, shape, group, j), i++);
+          }
+        }
+      }
     }
     sqlite3_finalize(insert);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
+  }
+
+  static bool HasRow(sqlite3* db, const std::string& number) {
+    sqlite3_stmt* find = nullptr;
+    sqlite3_prepare_v2(db, "SELECT 1 FROM TCache WHERE PhoneNumber = ?1", -1, &find, nullptr);
+    sqlite3_bind_text(find, 1, number.c_str(), -1, SQLITE_TRANSIENT);
+    bool found = sqlite3_step(find) == SQLITE_ROW;
+    sqlite3_finalize(find);
+    return found;
   }
 
   int64_t rows_;
@@ -187,6 +251,24 @@ void Report(benchmark::State& state, std::vector<double>& micros) {
   state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
 }
 
+// Times each `look` at the value `next` gives, which says whether it found
+// a contact; reports p50_us, p99_us and the share found.
+template <typename Next, typename Look>
+void TimeEach(benchmark::State& state, Next next, Look look) {
+  std::vector<double> micros;
+  int64_t found = 0;
+  for (auto _ : state) {
+    auto value = next();
+    auto start = std::chrono::steady_clock::now();
+    if (look(value)) ++found;
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
+  }
+  Report(state, micros);
+  state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+}
+
 // Looks up `state.range(0)`-shaped values of random synthetic rows of a
 // cache of `state.range(1)` rows, timing each `look`, which says whether it
 // found a contact.
@@ -197,18 +279,10 @@ void TimeLookups(benchmark::State& state, Look look) {
   std::mt19937_64 random(7);
   std::uniform_int_distribution<uint64_t> row(static_cast<uint64_t>(env.rows()) / 2,
                                               static_cast<uint64_t>(env.rows()) - 1);
-  std::vector<double> micros;
-  int64_t found = 0;
-  for (auto _ : state) {
-    auto [field, value] = Search(shape, row(random));
-    auto start = std::chrono::steady_clock::now();
-    if (look(field, value)) ++found;
-    micros.push_back(
-        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-            .count());
-  }
-  Report(state, micros);
-  state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+  TimeEach(state, [&] { return Search(shape, row(random)); },
+           [&](const std::pair<int32_t, std::string>& search) {
+             return look(search.first, search.second);
+           });
 }
 
 // The cursor's search alone: the statement, its result set, the first
@@ -242,6 +316,77 @@ void BM_FindFirst(benchmark::State& state) {
   });
 }
 
+// The caller whose number `shared` stored numbers end with (their last
+// seven digits), as the network gives it: +33 6 1...
+std::string SharedEndingCaller(int shared, int shape, uint64_t pick) {
+  if (shared > 1) {
+    return "+33 6 1" + GroupEnding(shared, shape, static_cast<int>(pick % kGroups));
+  }
+  // A synthetic row's own number, whose ending no other row is likely to share.
+  for (uint64_t i = pick;; ++i) {
+    std::string number = SyntheticNumber(i);
+    if (number[1] != '0') return "+33 " + number.substr(1);
+  }
+}
+
+// A whole number with number matching on (region FR), by
+// state.range(0) = how many stored numbers share its last seven digits and
+// state.range(1) = an EndingShape. `look` says whether it found a contact.
+template <typename Look>
+void TimeSameNumber(benchmark::State& state, Look look) {
+  LookupEnvironment& env = Environment(1000000);
+  int shared = static_cast<int>(state.range(0));
+  int shape = static_cast<int>(state.range(1));
+  std::mt19937_64 random(11);
+  std::uniform_int_distribution<uint64_t> pick(static_cast<uint64_t>(env.rows()) / 2,
+                                               static_cast<uint64_t>(env.rows()) - 1);
+  std::shared_ptr<NumberMatching> matching = NumberMatching::ForRegion("FR");
+  TimeEach(state, [&] { return SharedEndingCaller(shared, shape, pick(random)); },
+           [&](const std::string& caller) { return look(matching, caller); });
+}
+
+// The cursor's search alone: the candidates, the verdicts, the widened
+// statement, its first row's entry ID; no store fetch.
+void BM_SameNumberSearch(benchmark::State& state) {
+  TimeSameNumber(state, [](const std::shared_ptr<NumberMatching>& matching,
+                           const std::string& caller) {
+    jet::Database& cache = *Shared().gCacheDatabase;
+    Result<std::vector<StoredNumber>> same = matching->SameNumbers(cache, caller);
+    Result<CacheQuery> query =
+        CacheSearchQuery(kSearchByPhone, EscapeLikePattern(caller), same.value());
+    auto rows = cache.OpenRecordset(query.value().sql, jet::RecordsetType::kDynaset,
+                                    query.value().params);
+    if (!rows.ok() || rows.value()->Eof()) return false;
+    benchmark::DoNotOptimize(rows.value()->GetField("EntryID"));
+    return true;
+  });
+}
+
+// FindFirst through the vtable on a cursor with number matching, the
+// fetch of the contact's card included.
+void BM_SameNumberFindFirst(benchmark::State& state) {
+  com::ComPtr<ContactRecord> cursor;
+  TimeSameNumber(state, [&](const std::shared_ptr<NumberMatching>& matching,
+                            const std::string& caller) {
+    if (!cursor) cursor = NewContactRecord(matching);
+    com::Bstr filter(caller);
+    Contact* contact = nullptr;
+    cursor->ContactRecord_FindFirst(kSearchByPhone, filter.get(), &contact);
+    VARIANT_BOOL unknown = VARIANT_TRUE;
+    if (contact != nullptr) {
+      contact->get_NotInPIM(&unknown);
+      contact->Release();
+    }
+    return unknown == VARIANT_FALSE;
+  });
+}
+
+void SharedEndings(benchmark::internal::Benchmark* b) {
+  for (int shared : kSharedBy) b->Args({shared, kOthersDiffer});
+  for (int shared : {10, 100}) b->Args({shared, kOthersPlausible});
+  b->Unit(benchmark::kMicrosecond);
+}
+
 void Sizes(benchmark::internal::Benchmark* b, std::initializer_list<Shape> shapes) {
   for (Shape shape : shapes) {
     for (int64_t rows : {10000, 100000, 1000000}) b->Args({shape, rows});
@@ -255,6 +400,8 @@ BENCHMARK(BM_Search)->Apply([](benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_FindFirst)->Apply([](benchmark::internal::Benchmark* b) {
   Sizes(b, {kExact, kPrefix, kSuffix, kName});
 });
+BENCHMARK(BM_SameNumberSearch)->Apply(SharedEndings);
+BENCHMARK(BM_SameNumberFindFirst)->Apply(SharedEndings);
 // A pattern with nothing fixed at either end scans.
 BENCHMARK(BM_Search)->Args({kInfix, 1000000})->Unit(benchmark::kMillisecond)->Iterations(10);
 

@@ -3,6 +3,7 @@
 #include "cache/cache_schema.h"
 #include "cache/data_cache.h"
 #include "cache/progress_window.h"
+#include "cache/stored_number.h"
 #include "core/selected_folders.h"
 #include "core/shared_state.h"
 #include "diag/log.h"
@@ -70,13 +71,20 @@ void DataCache::AddPhoneNumbers(pim::ContactItem& item) {
 void DataCache::AddPhoneNumber(std::string_view number, pim::ContactItem& item) {
   Status done = [&]() -> Status {
     if (!CacheTable_ || !CacheTable_->IsOpen()) OLC_RETURN_IF_ERROR(OpenCacheTable());
-    std::string digits = PhoneDigits(number);
+    StoredNumber stored = StoreNumber(number);
     std::string name = named_item_ == &item ? named_item_name_ : RowName(item);
     OLC_RETURN_IF_ERROR(CacheTable_->AddNew());
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField("PHONENUMBER", digits));
+    OLC_RETURN_IF_ERROR(CacheTable_->SetField("PhoneReversed", ReversedDigits(stored.digits)));
+    OLC_RETURN_IF_ERROR(CacheTable_->SetField("PHONENUMBER", std::move(stored.digits)));
     OLC_RETURN_IF_ERROR(CacheTable_->SetField("EntryID", item.EntryID()));
     OLC_RETURN_IF_ERROR(CacheTable_->SetField("AutoSelect", jet::Value::Boolean(false)));
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField("PhoneReversed", ReversedDigits(digits)));
+    // Set on every row, null or not: rows setting the same fields share
+    // one insert statement.
+    OLC_RETURN_IF_ERROR(CacheTable_->SetField(
+        "PhoneMain", stored.main ? jet::Value(std::move(*stored.main)) : jet::Value()));
+    OLC_RETURN_IF_ERROR(CacheTable_->SetField(
+        "PhoneExtension",
+        stored.extension ? jet::Value(std::move(*stored.extension)) : jet::Value()));
     OLC_RETURN_IF_ERROR(CacheTable_->SetField(
         "NameFolded", named_item_ == &item ? named_item_folded_ : FoldedName(name)));
     OLC_RETURN_IF_ERROR(CacheTable_->SetField("Name", std::move(name)));

@@ -12,13 +12,21 @@ namespace {
 struct CacheIndex {
   const char* name;
   const char* key;
+  const char* only;  // the rows it holds, when not all of them
+  // Dropped for a rebuild. One that holds only a few rows costs little to
+  // keep, while making it again costs a read of the whole table.
+  bool dropped = true;
 };
 
 constexpr CacheIndex kIndexes[] = {
-    {"TCacheEntryID", "EntryID"},
-    {"TCachePhoneNumber", "PhoneNumber"},
-    {"TCachePhoneReversed", "PhoneReversed"},
-    {"TCacheName", "NameFolded"},
+    {"TCacheEntryID", "EntryID", nullptr},
+    {"TCachePhoneNumber", "PhoneNumber", nullptr},
+    {"TCachePhoneReversed", "PhoneReversed", nullptr},
+    {"TCacheName", "NameFolded", nullptr},
+    // The main numbers of the few rows whose digits end with an extension:
+    // every other row's number ends where its digits do, and PhoneReversed
+    // finds it by its ending.
+    {"TCachePhoneMain", "PhoneMain", kHasExtension, false},
 };
 
 }  // namespace
@@ -39,10 +47,11 @@ std::string FoldedName(std::string_view name) { return jet::FoldCase(name); }
 
 Status CheckCacheLayout(jet::Database& cache) {
   // Each probe names every column the driver uses and matches no row: an
-  // older layout (no NameFolded, no TCacheState) fails it as a statement
+  // older layout (no PhoneMain, no NameFolded, no TCacheState) fails it as a statement
   // SQLite cannot prepare.
   constexpr const char* kProbes[] = {
-      "Select PhoneNumber, EntryID, Name, AutoSelect, PhoneReversed, NameFolded From TCache "
+      "Select PhoneNumber, EntryID, Name, AutoSelect, PhoneReversed, NameFolded, PhoneMain, "
+      "PhoneExtension From TCache "
       "Where EntryID Is Null And EntryID Is Not Null",
       "Select Item, [Value] From TCacheState Where Item Is Null And Item Is Not Null",
   };
@@ -60,14 +69,17 @@ Status CheckCacheLayout(jet::Database& cache) {
 
 Status EnsureCacheIndexes(jet::Database& cache) {
   for (const CacheIndex& index : kIndexes) {
-    OLC_RETURN_IF_ERROR(cache.ExecuteSchema(std::string("CREATE INDEX IF NOT EXISTS ") +
-                                            index.name + " ON TCache (" + index.key + ")"));
+    std::string statement =
+        std::string("CREATE INDEX IF NOT EXISTS ") + index.name + " ON TCache (" + index.key + ")";
+    if (index.only != nullptr) statement += std::string(" WHERE ") + index.only;
+    OLC_RETURN_IF_ERROR(cache.ExecuteSchema(statement));
   }
   return Status::Ok();
 }
 
 Status DropCacheIndexes(jet::Database& cache) {
   for (const CacheIndex& index : kIndexes) {
+    if (!index.dropped) continue;
     OLC_RETURN_IF_ERROR(cache.ExecuteSchema(std::string("DROP INDEX IF EXISTS ") + index.name));
   }
   return Status::Ok();

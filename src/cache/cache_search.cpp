@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "cache/cache_schema.h"
 #include "outside/jet/like.h"
 #include "outside/jet/text_fold.h"
 
@@ -50,7 +51,8 @@ std::string EscapeLikePattern(std::string_view text) {
   return escaped;
 }
 
-Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern) {
+Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern,
+                                    const std::vector<StoredNumber>& also) {
   if (field != kSearchByName && field != kSearchByPhone) {
     return Status::InvalidArgument("a search looks in the name (1) or the phone number (0), not " +
                                    std::to_string(field));
@@ -71,8 +73,50 @@ Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern) {
     }
   }
   const char* column = field == kSearchByName ? "Name" : "PhoneNumber";
-  query.sql = "Select * From TCache Where " + range + column + " Like ? Order By Name";
+  std::string condition = range + column + " Like ?";
   query.params.emplace_back(std::string(pattern));
+  if (field == kSearchByPhone && !also.empty()) {
+    // Each alternative is a probe of the digits' index: one range per term.
+    condition = "(" + condition + ")";
+    for (const StoredNumber& number : also) {
+      condition += " Or PhoneNumber = ? And PhoneMain";
+      query.params.emplace_back(number.digits);
+      if (number.main) {
+        condition += " = ?";
+        query.params.emplace_back(*number.main);
+      } else {
+        condition += " Is Null";
+      }
+    }
+  }
+  query.sql = "Select * From TCache Where " + condition + " Order By Name";
+  return query;
+}
+
+CacheQuery SameEndingQuery(std::string_view national, size_t shared_digits, bool loose) {
+  std::string reversed(national.rbegin(), national.rend());
+  std::string shared = reversed.substr(0, shared_digits);
+  // Digits always have a bound; no digits, an empty range.
+  auto bound = [](const std::string& key) { return jet::PrefixUpperBound(key).value_or(key); };
+  CacheQuery query;
+  std::string ends = loose ? shared : reversed;
+  query.sql = "Select PhoneNumber, PhoneMain, PhoneExtension From TCache Where PhoneReversed >= ? "
+              "And PhoneReversed < ?";
+  query.params = {ends, bound(ends)};
+  if (!loose && reversed.size() > shared.size()) {
+    // Numbers that are the end of the national number: a local number.
+    query.sql += " Or PhoneReversed In (";
+    for (size_t length = shared.size(); length < reversed.size(); ++length) {
+      query.sql += length == shared.size() ? "?" : ", ?";
+      query.params.emplace_back(reversed.substr(0, length));
+    }
+    query.sql += ")";
+  }
+  // The main-number index holds the rows with an extension only; saying so
+  // lets SQLite use it. They are few: all that share the ending are read.
+  query.sql += std::string(" Or PhoneMain >= ? And PhoneMain < ? And ") + kHasExtension;
+  query.params.emplace_back(shared);
+  query.params.emplace_back(bound(shared));
   return query;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "cache/stored_number.h"
 #include "outside/jet/value.h"
 
 namespace olconn97 {
@@ -34,7 +35,22 @@ struct CacheQuery {
 // The rows whose column `field` is Like `pattern` (escaped already), sorted
 // by Name. The pattern travels as a parameter, never inside the text. Fails
 // for a field other than 0 and 1 and for a malformed pattern.
-Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern);
+//
+// `also`: for a phone search, the stored numbers number matching found to
+// dial the same as the pattern; their rows join the result, in the same
+// order. Without them the statement is the plain search's, unchanged.
+Result<CacheQuery> CacheSearchQuery(int32_t field, std::string_view pattern,
+                                    const std::vector<StoredNumber>& also = {});
+
+// Number matching's candidates for a caller whose national significant
+// number is `national`: PhoneNumber, PhoneMain and PhoneExtension of the
+// rows whose digits end with it, or are the end of it with `shared_digits`
+// digits at least (a number written without its area code), and of the
+// rows with an extension whose main number shares its last
+// `shared_digits`. `loose`: every row that shares them, for regions whose
+// numbers are read with digits put into them. Index probes only, whatever
+// the table's size.
+CacheQuery SameEndingQuery(std::string_view national, size_t shared_digits, bool loose);
 
 }  // namespace olconn97
 

@@ -27,7 +27,10 @@ std::string ItemName(pim::Item& item, std::string_view property) {
 
 }  // namespace
 
-cContactRecord::cContactRecord() { Shared().gContactRecords.push_back(this); }
+cContactRecord::cContactRecord(std::shared_ptr<NumberMatching> matching)
+    : matching_(std::move(matching)) {
+  Shared().gContactRecords.push_back(this);
+}
 
 cContactRecord::~cContactRecord() {
   std::vector<cContactRecord*>& opened = Shared().gContactRecords;
@@ -102,13 +105,29 @@ bool cContactRecord::OpenResultSet() {
   CloseResultSet();
   SharedState& shared = Shared();
   if (!shared.gCacheDatabase) return false;
-  Result<CacheQuery> query = CacheSearchQuery(Field_, EscapeLikePattern(Filter_));
+  Result<CacheQuery> query =
+      CacheSearchQuery(Field_, EscapeLikePattern(Filter_), SameNumbers(*shared.gCacheDatabase));
   if (!query.ok()) return false;
   Result<std::unique_ptr<jet::Recordset>> result = shared.gCacheDatabase->OpenRecordset(
       query.value().sql, jet::RecordsetType::kDynaset, query.value().params);
   if (!result.ok()) return false;
   ResultSet_ = std::move(result).value();
   return true;
+}
+
+std::vector<StoredNumber> cContactRecord::SameNumbers(jet::Database& cache) {
+  if (!matching_ || Field_ != kSearchByPhone || !NumberMatching::Widens(Filter_)) return {};
+  Result<std::vector<StoredNumber>> same = matching_->SameNumbers(cache, Filter_);
+  if (!same.ok()) {
+    // The digits still answer.
+    diag::LogFailure("Error (FindFirst): ", same.status());
+    return {};
+  }
+  if (!same.value().empty()) {
+    diag::Log("Same number in region " + matching_->region() + ": " +
+              std::to_string(same.value().size()) + " more stored number(s).");
+  }
+  return std::move(same).value();
 }
 
 void cContactRecord::LogFound() {
@@ -267,8 +286,8 @@ com::ComPtr<Contact> cContactRecord::ContactOfItem(pim::Item* item) {
   return contact;
 }
 
-com::ComPtr<ContactRecord> NewContactRecord() {
-  return com::MakeAutomationObject<ContactRecord, cContactRecord>();
+com::ComPtr<ContactRecord> NewContactRecord(std::shared_ptr<NumberMatching> matching) {
+  return com::MakeAutomationObject<ContactRecord, cContactRecord>(std::move(matching));
 }
 
 }  // namespace olconn97

@@ -10,6 +10,10 @@
 // deleted from the cache when the cursor meets it, which is how contacts
 // deleted in the store leave the cache.
 //
+// With number matching (number_matching.h), a search by a whole number also
+// finds the rows of the numbers that dial the same; they join the one
+// result set, in the same order, and the moves walk them like any other.
+//
 // Host thread only. FindFirst yields to the message loop before and after
 // its search, so a cache walk may go on in between.
 #ifndef OLCONN97_CACHE_CONTACT_RECORD_H_
@@ -21,6 +25,7 @@
 #include <string_view>
 
 #include "base/result.h"
+#include "cache/number_matching.h"
 #include "olconn97/hostlib.h"
 #include "outside/com/com_ptr.h"
 #include "outside/com/variant.h"
@@ -31,7 +36,8 @@ namespace olconn97 {
 
 class cContactRecord {
  public:
-  cContactRecord();
+  // Phone searches compare digits only when `matching` is null.
+  explicit cContactRecord(std::shared_ptr<NumberMatching> matching = nullptr);
   ~cContactRecord();
   cContactRecord(const cContactRecord&) = delete;
   cContactRecord& operator=(const cContactRecord&) = delete;
@@ -62,6 +68,9 @@ class cContactRecord {
   com::ComPtr<Contact> Search();
   // Opens ResultSet_ on the search; false when the statement cannot run.
   bool OpenResultSet();
+  // The stored numbers number matching adds to a phone search; none when
+  // it is off or has nothing to add.
+  std::vector<StoredNumber> SameNumbers(jet::Database& cache);
   void LogFound();
   // The row's item, or null when the store no longer has it.
   com::ComPtr<pim::Item> ItemOfRow();
@@ -96,10 +105,11 @@ class cContactRecord {
   com::ComPtr<Contact> CurrentContact_;
   std::string Filter_;
   int32_t Field_ = 0;
+  std::shared_ptr<NumberMatching> matching_;
 };
 
 // A new cursor for the host, listed among the opened cursors until it goes.
-com::ComPtr<ContactRecord> NewContactRecord();
+com::ComPtr<ContactRecord> NewContactRecord(std::shared_ptr<NumberMatching> matching = nullptr);
 
 }  // namespace olconn97
 

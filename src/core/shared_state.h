@@ -141,6 +141,9 @@ struct SharedState {
   // Why the last start-up could not open the contact store (one line), or
   // empty.
   std::string store_problem;
+  // The log has said why number matching cannot be on (no region known):
+  // it says so once per process.
+  bool number_region_reported = false;
 
   // Diagnostics: the developer log is on (set by the log window's load).
   bool gLogEnabled = false;

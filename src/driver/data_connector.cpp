@@ -8,6 +8,7 @@
 #include "core/shared_state.h"
 #include "diag/log.h"
 #include "driver/config_window.h"
+#include "driver/number_settings.h"
 #include "driver/pim_connection.h"
 #include "outside/pim/item_classes.h"
 #include "outside/pim/objects.h"
@@ -50,7 +51,10 @@ const ShowableFolder* FindShowableFolder(std::string_view name) {
 
 }  // namespace
 
-cDataConnector::cDataConnector() { Class_Initialize(); }
+cDataConnector::cDataConnector() {
+  Class_Initialize();
+  number_matching_ = ConfiguredNumberMatching();
+}
 
 cDataConnector::~cDataConnector() { Class_Terminate(); }
 
@@ -133,7 +137,7 @@ Result<com::ComPtr<Contact>> cDataConnector::DataConnector_GetActiveContact() {
 
 Result<com::ComPtr<ContactRecord>> cDataConnector::Dataconnector_OpenContactRecord() {
   if (!Shared().gDriverReady) return com::ComPtr<ContactRecord>();
-  com::ComPtr<ContactRecord> cursor = NewContactRecord();
+  com::ComPtr<ContactRecord> cursor = NewContactRecord(number_matching_);
   if (!cursor) {
     diag::LogFailure("Error (OpenContactRecord): ",
                      Status::Failed("no search cursor could be made", kSource));
@@ -202,7 +206,7 @@ Result<com::ComPtr<Contact>> cDataConnector::Dataconnector_GetContactByContactID
 }
 
 Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_view command,
-                                                                  const VARIANT&) {
+                                                                  const VARIANT& argument) {
   // Only these commands, spelt exactly so; anything else answers Empty.
   if (command == "isFolderConfigured") return com::Variant::Bool(IsFolderConfigured());
   // What start-up did about a cache file it could not use: a host's status
@@ -216,6 +220,8 @@ Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_vi
     const auto& app = Shared().gOutlookApp;
     return com::Variant::String(app ? app->session()->store()->root() : std::string());
   }
+  // Number matching for the cursors this object opens from now on.
+  if (command == kNumberMatchingCommand) return NumberMatchingCommand(argument, number_matching_);
   return com::Variant();
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/result.h"
+#include "cache/number_matching.h"
 #include "olconn97/hostlib.h"
 #include "outside/com/com_ptr.h"
 #include "outside/com/variant.h"
@@ -56,6 +57,9 @@ class cDataConnector {
  private:
   // This object's own text translator (export folder labels and warnings).
   std::unique_ptr<textres::Translator> translator_;
+  // The number matching of the search cursors this object opens; null for
+  // digits only (driver/number_settings.h).
+  std::shared_ptr<NumberMatching> number_matching_;
 
   void Class_Initialize();
   void Class_Terminate();

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "cache/cache_test_support.h"
 #include "cache/data_cache.h"
 #include "cache/progress_window.h"
 #include "core/settings.h"
 #include "core/shared_state.h"
+#include "outside/jet/dao.h"
 #include "outside/jet/database.h"
 
 namespace olconn97::testing {
@@ -60,6 +63,53 @@ TEST_F(CacheBuildTest, AFirstLaunchCopiesTheTemplateAndIndexesEveryNamedContact)
   EXPECT_EQ(Rows(), expected);
   (void)solo;
   (void)silent;
+}
+
+// Beside the digits a row keeps what they lose, and a cache of the layout
+// before that is moved aside and made again: its rows could not say it.
+TEST_F(CacheBuildTest, RowsKeepThePlusAndTheExtensionAndAnOlderCacheIsMadeAgain) {
+  auto ann = AddContact("Ann Smith", {{"BusinessTelephoneNumber", "+49 (0)160 1234567"},
+                                      {"MobileTelephoneNumber", "0160 1234567 x12"},
+                                      {"HomeTelephoneNumber", "0160 1234567"}});
+  const std::string file = data_home() + "/Norvale Corvanta/Connector.mdb";
+  StartDriver();
+  auto kept = [&] {
+    std::vector<std::string> columns;
+    auto rows = Shared().gCacheDatabase->OpenRecordset(
+        "Select * From TCache Order By PhoneNumber", jet::RecordsetType::kDynaset, {});
+    EXPECT_TRUE(rows.ok());
+    jet::Recordset& row = *rows.value();
+    while (!row.Eof()) {
+      columns.push_back(row.GetField("PhoneNumber").value().ToText() + " " +
+                        row.GetField("PhoneMain").value().ToText() + " " +
+                        row.GetField("PhoneExtension").value().ToText());
+      EXPECT_TRUE(row.MoveNext().ok());
+    }
+    return columns;
+  };
+  const std::vector<std::string> expected = {"01601234567  ", "0160123456712 76543210610 12",
+                                             "4901601234567 + "};
+  EXPECT_EQ(kept(), expected);
+
+  driver_.reset();
+  ResetSharedStateForTesting();
+  std::filesystem::remove(file);
+  std::filesystem::remove(file + "-wal");
+  std::filesystem::remove(file + "-shm");
+  jet::DBEngine engine;
+  ASSERT_TRUE(engine
+                  .CreateDatabase(file,
+                                  "CREATE TABLE TCache (PhoneNumber TEXT, EntryID TEXT, Name TEXT, "
+                                  "AutoSelect INTEGER NOT NULL DEFAULT 0, PhoneReversed TEXT, "
+                                  "NameFolded TEXT);"
+                                  "CREATE TABLE TCacheState (Item TEXT PRIMARY KEY, Value TEXT);")
+                  .ok());
+  Shared().echo_log_window = false;
+  StartDriver();
+  EXPECT_NE(Shared().cache_recovery.find("not a contact cache of this version"), std::string::npos)
+      << Shared().cache_recovery;
+  EXPECT_EQ(kept(), expected);
+  (void)ann;
 }
 
 TEST_F(CacheBuildTest, OnlySelectedFoldersAreIndexedAndTheirSubfoldersAreWalkedAnyway) {

@@ -70,7 +70,10 @@ class CacheSearchTest : public jet::testing::JetTest {
   std::string Plan(int32_t field, const std::string& pattern) {
     Result<CacheQuery> query = CacheSearchQuery(field, pattern);
     EXPECT_TRUE(query.ok());
-    Result<jet::SelectParts> parts = jet::TranslateSelect(query.value().sql, query.value().params);
+    return query.ok() ? Plan(query.value()) : std::string();
+  }
+  std::string Plan(const CacheQuery& query) {
+    Result<jet::SelectParts> parts = jet::TranslateSelect(query.sql, query.params);
     EXPECT_TRUE(parts.ok()) << parts.status().ToString();
     sqlite3* db = nullptr;
     EXPECT_EQ(sqlite3_open(Path("Connector.mdb").c_str(), &db), SQLITE_OK);
@@ -168,6 +171,25 @@ TEST_F(CacheSearchTest, FixedBeginningsAndPhoneEndingsUseAnIndex) {
   // Nothing fixed to narrow on: these may scan.
   EXPECT_NE(Plan(kSearchByPhone, "*12*").find("SCAN"), std::string::npos);
   EXPECT_NE(Plan(kSearchByName, "*mith").find("SCAN"), std::string::npos);
+}
+
+// Number matching's two statements: the candidates by their ending, and the
+// search widened by the numbers found to be the same.
+TEST_F(CacheSearchTest, NumberMatchingProbesIndexesOnly) {
+  for (bool loose : {false, true}) {
+    std::string candidates = Plan(SameEndingQuery("1601234567", 7, loose));
+    EXPECT_NE(candidates.find("TCachePhoneReversed"), std::string::npos) << candidates;
+    EXPECT_NE(candidates.find("TCachePhoneMain"), std::string::npos) << candidates;
+    EXPECT_EQ(candidates.find("SCAN"), std::string::npos) << candidates;
+  }
+  std::vector<StoredNumber> same = {StoreNumber("0160 1234567"), StoreNumber("+49 160 1234567"),
+                                    StoreNumber("0160 1234567 x12")};
+  for (const char* caller : {"+49 160 1234567", "01601234567"}) {
+    Result<CacheQuery> widened = CacheSearchQuery(kSearchByPhone, caller, same);
+    ASSERT_TRUE(widened.ok());
+    std::string plan = Plan(widened.value());
+    EXPECT_EQ(plan.find("SCAN"), std::string::npos) << caller << "\n" << plan;
+  }
 }
 
 }  // namespace

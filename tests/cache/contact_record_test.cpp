@@ -10,6 +10,7 @@
 #include "cache/cache_search.h"
 #include "cache/cache_test_support.h"
 #include "cache/progress_window.h"
+#include "core/settings.h"
 #include "core/shared_state.h"
 #include "outside/com/variant.h"
 #include "outside/jet/database.h"
@@ -367,6 +368,83 @@ TEST_F(ContactRecordTest, AContactCreatedForACallerIsFoundAtOnce) {
   ASSERT_TRUE(driver_->Dataconnector_CreateContact("Ann Smith", "+33 1 23", false).ok());
   EXPECT_EQ(cursor.Walk(kSearchByPhone, "33123"), (Strings{"Smith, Ann"}));
   EXPECT_EQ(cursor.Walk(kSearchByName, "smith*"), (Strings{"Smith, Ann"}));
+}
+
+// What the driver answers a host's "numberMatching" command with.
+std::string MatchingAnswer(cDataConnector& driver, const VARIANT& argument) {
+  Result<com::Variant> answer = driver.DataConnector_ExecuteCommand("numberMatching", argument);
+  EXPECT_TRUE(answer.ok());
+  return answer.ok() ? answer.value().ToString().value_or("<not text>") : "<failed>";
+}
+VARIANT Flag(bool on) {
+  VARIANT flag;
+  VariantInit(&flag);
+  flag.vt = VT_BOOL;
+  flag.boolVal = on ? VARIANT_TRUE : VARIANT_FALSE;
+  return flag;
+}
+
+// With number matching, one search finds a caller under every form the
+// number was written in, each contact once, in name order; the host turns
+// it off and on for its own driver object.
+TEST_F(ContactRecordTest, NumberMatchingFindsEveryFormOfTheNumberOnceEach) {
+  ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kOutlook98Key, "NumberMatching", "1"));
+  ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kOutlook98Key, "NumberRegion", "de"));
+  AddContact("Ann Smith", {{"BusinessTelephoneNumber", "0160 1234567"},
+                           {"MobileTelephoneNumber", "+49 (0)160 123 45 67"},
+                           {"HomeTelephoneNumber", "+49 30 1234567"}});
+  AddContact("Bob Stone", {{"BusinessTelephoneNumber", "+49 30 1234567"}});
+  AddContact("Cy Young", {{"BusinessTelephoneNumber", "0049 160 1234567 x12"}});
+  AddContact("Al Ames", {{"BusinessTelephoneNumber", "01601234567"}});
+  StartDriver();
+  HostCursor cursor = Open();
+  size_t from = LogLines().size();
+  EXPECT_EQ(cursor.Walk(kSearchByPhone, "+49 160 1234567"),
+            (Strings{"Ames, Al", "Smith, Ann", "Young, Cy"}));
+  EXPECT_EQ(LogSince(from).at(2), "Same number in region DE: 3 more stored number(s).");
+  EXPECT_EQ(cursor.Walk(kSearchByPhone, "01601234567"),
+            (Strings{"Ames, Al", "Smith, Ann", "Young, Cy"}));
+  // Shorter than seven digits, or with a wildcard: the digits as always.
+  EXPECT_EQ(cursor.Walk(kSearchByPhone, "*601234567"), (Strings{"Ames, Al", "Smith, Ann"}));
+  EXPECT_EQ(cursor.Walk(kSearchByPhone, "030 123"), (Strings{"unknown phone 030 123"}));
+
+  EXPECT_EQ(MatchingAnswer(*driver_, Flag(false)), "");
+  HostCursor digits = Open();
+  EXPECT_EQ(digits.Walk(kSearchByPhone, "+49 160 1234567"),
+            (Strings{"unknown phone +49 160 1234567"}));
+  EXPECT_EQ(digits.Walk(kSearchByPhone, "01601234567"), (Strings{"Ames, Al", "Smith, Ann"}));
+  // The cursor opened before keeps the matching it was opened with.
+  EXPECT_EQ(cursor.Walk(kSearchByPhone, "0160 1234567"),
+            (Strings{"Ames, Al", "Smith, Ann", "Young, Cy"}));
+
+  EXPECT_EQ(MatchingAnswer(*driver_, com::Variant::String("ch").raw()), "CH");
+  EXPECT_EQ(MatchingAnswer(*driver_, com::Variant().raw()), "CH");  // asked, not changed
+  // From Switzerland, 0160 ... is a Swiss number: only the international forms are Ann's.
+  EXPECT_EQ(Open().Walk(kSearchByPhone, "+49 160 1234567"), (Strings{"Smith, Ann", "Young, Cy"}));
+}
+
+TEST_F(ContactRecordTest, NumberMatchingWithoutARegionComparesDigitsAndSaysWhyOnce) {
+  ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kOutlook98Key, "NumberMatching", "1"));
+  ScopedEnv all("LC_ALL", ""), telephone("LC_TELEPHONE", ""), lang("LANG", "C.UTF-8");
+  AddContact("Ann Smith", {{"BusinessTelephoneNumber", "0160 1234567"}});
+  StartDriver();
+  EXPECT_EQ(Open().Walk(kSearchByPhone, "+49 160 1234567"),
+            (Strings{"unknown phone +49 160 1234567"}));
+  EXPECT_EQ(MatchingAnswer(*driver_, Flag(true)), "");
+  Strings lines = LogLines();
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) {
+                            return line.find("Number matching is off: no region is known") !=
+                                   std::string::npos;
+                          }),
+            1);
+  // The locale's region serves when the settings name none.
+  ScopedEnv german("LC_TELEPHONE", "de_DE.UTF-8");
+  EXPECT_EQ(MatchingAnswer(*driver_, Flag(true)), "DE");
+  EXPECT_EQ(Open().Walk(kSearchByPhone, "+49 160 1234567"), (Strings{"Smith, Ann"}));
+  // A region the phone plan does not know turns nothing on.
+  ASSERT_TRUE(RegWriteString(Hive::kCurrentUser, kOutlook98Key, "NumberRegion", "XX"));
+  EXPECT_EQ(MatchingAnswer(*driver_, Flag(true)), "");
 }
 
 }  // namespace

@@ -323,5 +323,31 @@ TEST_F(HostToolTest, ContactCreateMakesACallerFindableAtOnce) {
   EXPECT_EQ(Tool("contact create 'Only A Name'").exit_code, 2);
 }
 
+// The lookup turns number matching on whenever it knows a region: a card
+// is found from the number as the network gives it.
+TEST_F(HostToolTest, LookupFindsTheSameNumberHoweverItWasWritten) {
+  ASSERT_EQ(Tool("contact create 'Ann Smith' '0160 123 456 78'").exit_code, 0) << Stderr();
+  ASSERT_EQ(Tool("contact create 'Bob Martin' '+33 (0)1 23 45 67 89'").exit_code, 0) << Stderr();
+  auto region = [&](const std::string& code) {
+    ASSERT_EQ(Tool("reg add 'HKCU\\Software\\Norvale\\7316\\Popup\\outlook98' /v NumberRegion /d " +
+                   code + " /f")
+                  .exit_code,
+              0);
+  };
+  region("DE");
+  ToolRun german = Tool("lookup +4916012345678");
+  EXPECT_EQ(german.exit_code, 0) << Stderr();
+  EXPECT_NE(german.out.find("FullName: Smith, Ann"), std::string::npos) << german.out;
+  region("FR");
+  ToolRun french = Tool("lookup 01 23 45 67 89");
+  EXPECT_EQ(french.exit_code, 0) << Stderr();
+  EXPECT_NE(french.out.find("FullName: Martin, Bob"), std::string::npos) << french.out;
+  // Digits only: the numbers as typed match nothing stored.
+  ToolRun digits = Tool("lookup 01 23 45 67 89 --match digits");
+  EXPECT_EQ(digits.exit_code, 1);
+  EXPECT_EQ(digits.out, "No contact for 01 23 45 67 89\n");
+  EXPECT_EQ(Tool("lookup 0123456789 --match=nearly").exit_code, 2);
+}
+
 }  // namespace
 }  // namespace olconn97::testing

@@ -65,6 +65,11 @@ struct CallEvent {
 };
 int PlayCallEvent(DataConnector* driver, const CallEvent& event);
 
+// Turns number matching on (in the driver's default region) or off for the
+// cursors `driver` opens from now on; returns the region in force, empty
+// when matching is off (no region known, or `on` false).
+std::string SetNumberMatching(DataConnector* driver, bool on);
+
 // True when the arguments ask for a command's help.
 bool WantsHelp(const Args& args);
 // For a command whose one option is --json: false, having said so with the

@@ -1,6 +1,7 @@
 // olconn97 lookup: who is calling, found as the suite's host finds it.
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@ namespace host {
 namespace {
 
 constexpr char kLookupHelp[] =
-    "usage: olconn97 lookup NUMBER [--json] [--first]\n"
+    "usage: olconn97 lookup NUMBER... [--json] [--first] [--match national|digits]\n"
     "       olconn97 lookup --name NAME... [--json] [--first]\n"
     "\n"
     "Finds a caller the way the suite's host does when a call rings. It creates\n"
@@ -24,10 +25,15 @@ constexpr char kLookupHelp[] =
     "(FindNext) until none is left. Each contact is printed as 'olconn97 contact\n"
     "show' prints it, with its labelled numbers.\n"
     "\n"
-    "NUMBER is compared with the digits of the stored numbers: give digits\n"
-    "only ('33123456789'). '*' stands for any run of characters ('0123*' for\n"
-    "the numbers that begin so, '*456789' for those that end so); '#', '?'\n"
-    "and '[' are plain characters.\n"
+    "NUMBER is compared with the digits of the stored numbers ('33123456789');\n"
+    "its words need no quotes ('01 23 45 67 89' is one number).\n"
+    "'*' stands for any run of characters ('0123*' for the numbers that begin\n"
+    "so, '*456789' for those that end so); '#', '?' and '[' are plain\n"
+    "characters. A whole number (no '*') of seven digits or more also finds\n"
+    "the numbers that dial the same however they were written: from Germany,\n"
+    "'+49 160 1234567' finds '0160 1234567' and '0049 160 1234567'. That\n"
+    "needs a region: the setting NumberRegion (HKCU\\Software\\Norvale\\7316\\\n"
+    "Popup\\outlook98), else the region of LC_TELEPHONE or LANG.\n"
     "\n"
     "NAME is plain words (quoted or not) or, when it holds a '*' or a ',', a\n"
     "pattern:\n"
@@ -47,6 +53,9 @@ constexpr char kLookupHelp[] =
     "\n"
     "  --json    a JSON array of the contacts on stdout\n"
     "  --first   only the first contact, as a call pop-up shows it\n"
+    "  --match national  numbers that dial the same are found too (the default\n"
+    "            when a region is known)\n"
+    "  --match digits    digits only, as a host that does not ask for more\n"
     "Exit status: 0 when the caller was found, 1 when not (or on failure),\n"
     "2 for bad usage.\n";
 
@@ -138,7 +147,28 @@ void PrintFound(const std::vector<ContactView>& found, bool json) {
   }
 }
 
+// "--match national" or "--match digits": true for national, false for
+// digits; none (with a message) for anything else.
+std::optional<bool> MatchOption(const std::string& mode) {
+  if (mode == "national") return true;
+  if (mode == "digits") return false;
+  std::fprintf(stderr, "olconn97 lookup: --match takes 'national' or 'digits', not '%s'\n",
+               mode.c_str());
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::string SetNumberMatching(DataConnector* driver, bool on) {
+  HostBstr command("numberMatching");
+  VARIANT wanted;
+  Api().VariantInit(&wanted);
+  wanted.vt = VT_BOOL;
+  wanted.boolVal = on ? VARIANT_TRUE : VARIANT_FALSE;
+  HostVariant region;
+  if (FAILED(driver->DataConnector_ExecuteCommand(command.get(), wanted, region.get()))) return {};
+  return region.Text();
+}
 
 void FinishDriverWork() {
   // A pump without waiting runs what is due and tells whether more is to
@@ -187,8 +217,14 @@ int RunLookup(const Args& args) {
   LookupOutput output;
   LONG field = kByPhone;
   std::vector<std::string> values;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
+  std::optional<bool> match;  // as asked; else on whenever a region is known
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--match" || arg.rfind("--match=", 0) == 0) {
+      std::string mode = arg == "--match" ? (i + 1 < args.size() ? args[++i] : "") : arg.substr(8);
+      match = MatchOption(mode);
+      if (!match) return 2;
+    } else if (arg == "--json") {
       output.json = true;
     } else if (arg == "--first") {
       output.first = true;
@@ -201,8 +237,8 @@ int RunLookup(const Args& args) {
       values.push_back(arg);
     }
   }
-  if (field == kByName && values.size() > 1) {
-    // Words need no quotes: 'lookup --name ann smith'.
+  if (values.size() > 1) {
+    // Words need no quotes: 'lookup --name ann smith', 'lookup 01 23 45 67 89'.
     for (size_t i = 1; i < values.size(); ++i) values[0] += " " + values[i];
     values.resize(1);
   }
@@ -219,10 +255,16 @@ int RunLookup(const Args& args) {
     std::fprintf(stderr, "olconn97 lookup: %s\n", error.c_str());
     return 1;
   }
+  std::string region = SetNumberMatching(driver, match.value_or(true));
+  if (match.value_or(false) && region.empty()) {
+    std::fprintf(stderr,
+                 "olconn97 lookup: note: no region is known (set NumberRegion, or LC_TELEPHONE): "
+                 "digits are compared\n");
+  }
   FinishDriverWork();
   int result = LookUp(driver, field, values[0], output);
   driver->Release();
-  if (result != 0 && field == kByPhone &&
+  if (result != 0 && field == kByPhone && region.empty() &&
       values[0].find_first_not_of("0123456789*") != std::string::npos) {
     std::fprintf(stderr,
                  "olconn97 lookup: note: stored numbers hold digits only, so only digits and "

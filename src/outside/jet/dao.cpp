@@ -56,11 +56,14 @@ class SqliteDatabase : public Database {
       }
       return SqliteRecordset::OpenTable(connection_, *table);
     }
-    if (type != RecordsetType::kDynaset) {
+    if (type != RecordsetType::kDynaset && type != RecordsetType::kSnapshot) {
       return DaoError(Code::kInvalidArgument, 3001, "Invalid argument: unknown recordset type.",
                       "DAO.Database");
     }
     OLC_ASSIGN_OR_RETURN(KeptSelect kept, Translate(source, params));
+    if (type == RecordsetType::kSnapshot) {
+      return SqliteRecordset::OpenSnapshot(connection_, std::move(kept.select));
+    }
     return SqliteRecordset::OpenDynaset(connection_, std::move(kept.select), std::move(kept.sql));
   }
 

@@ -25,8 +25,8 @@ class Database {
   // changed. A select fails: it has no rows to give here.
   virtual Result<int64_t> Execute(std::string_view jet_sql, const std::vector<Value>& params) = 0;
 
-  // kTable: `source` names a table (no params). kDynaset: `source` is a
-  // table name or a select statement. The recordset stands on its first
+  // kTable: `source` names a table (no params). kDynaset and kSnapshot:
+  // `source` is a table name or a select statement. The recordset stands on its first
   // row, or at Eof and Bof when there is none.
   virtual Result<std::unique_ptr<Recordset>> OpenRecordset(std::string_view source,
                                                            RecordsetType type,

@@ -391,4 +391,14 @@ KeysetSql KeysetStatements(const SelectParts& parts) {
   return sql;
 }
 
+std::string SnapshotStatement(const SelectParts& parts) {
+  std::string rowids;
+  for (const TableRef& table : parts.tables) {
+    rowids += (rowids.empty() ? "" : ", ") + table.Qualifier() + ".rowid";
+  }
+  std::string sql = "SELECT " + parts.columns + " FROM " + parts.from;
+  if (!parts.where.empty()) sql += " WHERE " + parts.where;
+  return sql + " ORDER BY " + (parts.order_by.empty() ? "" : parts.order_by + ", ") + rowids;
+}
+
 }  // namespace olconn97::jet

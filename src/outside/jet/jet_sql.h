@@ -76,6 +76,8 @@ struct KeysetSql {
   std::string row;
 };
 KeysetSql KeysetStatements(const SelectParts& parts);
+// The select itself, every column of every matching row in the same order.
+std::string SnapshotStatement(const SelectParts& parts);
 
 // "name" with inner quotes doubled: an SQLite identifier.
 std::string QuoteName(std::string_view name);

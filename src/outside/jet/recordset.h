@@ -14,6 +14,8 @@
 // again when the cursor reaches it; RecordCount counts the rows reached so
 // far (1 right after opening a non-empty result, all after MoveLast).
 // Edit/Update change the current row by its key; Delete removes it.
+// Snapshots (kSnapshot) read every matching row once, when they open, in one
+// statement; they count like dynasets, and nothing changes through them.
 //
 // Field names compare without regard to case; in a join a field may be
 // qualified by its table ("Employees.EmployeeID"), and must be where two
@@ -30,8 +32,8 @@
 
 namespace olconn97::jet {
 
-// DAO's numbers for the two kinds the driver opens.
-enum class RecordsetType { kTable = 1, kDynaset = 2 };
+// DAO's numbers for the kinds the driver opens.
+enum class RecordsetType { kTable = 1, kDynaset = 2, kSnapshot = 4 };
 
 class Recordset {
  public:

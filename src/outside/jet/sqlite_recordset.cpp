@@ -119,6 +119,34 @@ Result<std::unique_ptr<Recordset>> SqliteRecordset::OpenDynaset(
   return std::unique_ptr<Recordset>(std::move(recordset));
 }
 
+Result<std::unique_ptr<Recordset>> SqliteRecordset::OpenSnapshot(
+    std::shared_ptr<Connection> connection, SelectParts select) {
+  std::vector<ColumnInfo> columns;
+  std::vector<std::vector<Value>> rows;
+  {
+    OLC_ASSIGN_OR_RETURN(Query query, connection->Prepare(SnapshotStatement(select)));
+    columns = query.Columns();
+    OLC_RETURN_IF_ERROR(query.Bind(select.params));
+    while (true) {
+      OLC_ASSIGN_OR_RETURN(bool found, query.Step());
+      if (!found) break;
+      std::vector<Value>& row = rows.emplace_back();
+      row.reserve(columns.size());
+      for (size_t i = 0; i < columns.size(); ++i) {
+        row.push_back(query.Column(static_cast<int>(i), columns[i].boolean));
+      }
+    }
+  }
+  std::vector<int64_t> keys(rows.size());
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = static_cast<int64_t>(i);
+  auto cursor = std::make_unique<KeysetCursor>(std::move(keys), 1);
+  auto recordset = std::unique_ptr<SqliteRecordset>(new SqliteRecordset(
+      std::move(connection), std::move(select), std::string(), std::move(cursor), false));
+  recordset->snapshot_ = std::move(rows);
+  OLC_RETURN_IF_ERROR(recordset->Start(std::move(columns)));
+  return std::unique_ptr<Recordset>(std::move(recordset));
+}
+
 Status SqliteRecordset::Start(std::vector<ColumnInfo> columns) {
   fields_.emplace(columns, select_.tables);
   columns_ = std::move(columns);
@@ -129,6 +157,12 @@ Status SqliteRecordset::Start(std::vector<ColumnInfo> columns) {
 
 Status SqliteRecordset::CheckOpen() const {
   if (!open_ || !connection_->is_open()) return ObjectClosed(kSource);
+  return Status::Ok();
+}
+
+Status SqliteRecordset::CheckWritable() const {
+  OLC_RETURN_IF_ERROR(CheckOpen());
+  if (snapshot_) return DaoError(Code::kInvalidArgument, 3027, "Database or object is read-only.");
   return Status::Ok();
 }
 
@@ -187,6 +221,7 @@ Result<int64_t> SqliteRecordset::RecordCount() {
 }
 
 Result<std::optional<std::vector<Value>>> SqliteRecordset::ReadRow() {
+  if (snapshot_) return std::optional((*snapshot_)[static_cast<size_t>(cursor_->Key()[0])]);
   return ReadRowByKey(*connection_, row_sql_, select_.params, cursor_->Key(), columns_);
 }
 
@@ -230,7 +265,7 @@ Status SqliteRecordset::SetField(std::string_view name, Value value) {
 }
 
 Status SqliteRecordset::AddNew() {
-  OLC_RETURN_IF_ERROR(CheckOpen());
+  OLC_RETURN_IF_ERROR(CheckWritable());
   if (!table_type_) return NotSupported("AddNew needs a table-type recordset");
   pending_ = Pending::kAddNew;
   edits_.assign(fields_->size(), std::nullopt);
@@ -238,7 +273,7 @@ Status SqliteRecordset::AddNew() {
 }
 
 Status SqliteRecordset::Edit() {
-  OLC_RETURN_IF_ERROR(CheckOpen());
+  OLC_RETURN_IF_ERROR(CheckWritable());
   OLC_RETURN_IF_ERROR(CurrentRow().status());
   pending_ = Pending::kEdit;
   edits_.assign(fields_->size(), std::nullopt);
@@ -314,7 +349,7 @@ Status SqliteRecordset::InsertNew() {
 }
 
 Status SqliteRecordset::Delete() {
-  OLC_RETURN_IF_ERROR(CheckOpen());
+  OLC_RETURN_IF_ERROR(CheckWritable());
   if (select_.tables.size() != 1) return NotSupported("Delete on a join");
   OLC_RETURN_IF_ERROR(CheckPosition());
   DropPending();

@@ -23,6 +23,9 @@ class SqliteRecordset : public Recordset {
   // `sql` is KeysetStatements(select).
   static Result<std::unique_ptr<Recordset>> OpenDynaset(std::shared_ptr<Connection> connection,
                                                         SelectParts select, KeysetSql sql);
+  // Every row of `select`, read now.
+  static Result<std::unique_ptr<Recordset>> OpenSnapshot(std::shared_ptr<Connection> connection,
+                                                         SelectParts select);
 
   bool Eof() const override { return !open_ || eof_; }
   bool Bof() const override { return !open_ || bof_; }
@@ -50,6 +53,7 @@ class SqliteRecordset : public Recordset {
   Status Start(std::vector<ColumnInfo> columns);
 
   Status CheckOpen() const;
+  Status CheckWritable() const;
   // Settles the flags after a move that landed (or not) on a row.
   Status Arrive(const Result<bool>& landed, bool past_end_is_eof, bool empty_is_error);
   // The current row, read when first needed after a move.
@@ -73,6 +77,8 @@ class SqliteRecordset : public Recordset {
   bool eof_ = true;
   std::optional<std::vector<Value>> row_;
   bool row_deleted_ = false;
+  // A snapshot's rows, in order; the cursor's key is the index.
+  std::optional<std::vector<std::vector<Value>>> snapshot_;
   Pending pending_ = Pending::kNone;
   std::vector<std::optional<Value>> edits_;
   // The INSERT of the last AddNew and which fields it set: a run of AddNew

@@ -133,6 +133,29 @@ Result<std::string> PosixShell::UserDataFolder() {
   return folder;
 }
 
+std::string RegionOfLocale(std::string_view locale) {
+  size_t underscore = locale.find('_');
+  if (underscore == std::string_view::npos) return {};
+  std::string_view region = locale.substr(underscore + 1);
+  region = region.substr(0, region.find_first_of(".@"));
+  if (region.size() != 2) return {};
+  std::string upper;
+  for (char c : region) {
+    if ((c | 0x20) < 'a' || (c | 0x20) > 'z') return {};
+    upper += static_cast<char>(c & ~0x20);
+  }
+  return upper;
+}
+
+std::string PosixShell::TelephoneRegion() {
+  // The order in which the C library picks the locale of a category.
+  for (const char* name : {"LC_ALL", "LC_TELEPHONE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return RegionOfLocale(value);
+  }
+  return {};
+}
+
 std::string PosixShell::LoginName() {
   std::string name;
   return LookUpEffectiveUser(&name, nullptr) ? name : std::string();

@@ -48,6 +48,11 @@ class Shell {
   // The login name of the effective user; empty when it cannot be found.
   virtual std::string LoginName() = 0;
 
+  // The region of the user's telephone locale, as its two letters ("DE"
+  // for "de_DE.UTF-8"): from LC_ALL, else LC_TELEPHONE, else LANG, the
+  // first of them that is set; empty when that one names no region ("C").
+  virtual std::string TelephoneRegion() = 0;
+
   // Writes one line to the debugger output: the system log at debug
   // priority, and stderr when OLCONN97_DEBUG is set.
   virtual void DebugOutput(std::string_view text) = 0;
@@ -88,6 +93,7 @@ class ShellWrapper : public Shell {
   std::string AppPath() override { return target_.AppPath(); }
   Result<std::string> UserDataFolder() override { return target_.UserDataFolder(); }
   std::string LoginName() override { return target_.LoginName(); }
+  std::string TelephoneRegion() override { return target_.TelephoneRegion(); }
   void DebugOutput(std::string_view text) override { target_.DebugOutput(text); }
   std::string SystemErrorText(int code) override { return target_.SystemErrorText(code); }
   bool DirectoryExists(const std::string& path) override { return target_.DirectoryExists(path); }
@@ -120,6 +126,10 @@ class ShellWrapper : public Shell {
   Shell& target_;
 };
 
+// The region a locale name carries: "de_DE.UTF-8" and "de_DE@euro" give
+// "DE"; "C", "POSIX" and "C.UTF-8" give the empty text.
+std::string RegionOfLocale(std::string_view locale);
+
 // The real shell. `app_path` overrides the library's folder (tests, and the
 // reference host when it runs the driver from the build tree).
 class PosixShell : public Shell {
@@ -130,6 +140,7 @@ class PosixShell : public Shell {
   std::string AppPath() override;
   Result<std::string> UserDataFolder() override;
   std::string LoginName() override;
+  std::string TelephoneRegion() override;
   void DebugOutput(std::string_view text) override;
   std::string SystemErrorText(int code) override;
   bool DirectoryExists(const std::string& path) override;

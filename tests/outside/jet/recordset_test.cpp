@@ -101,6 +101,28 @@ TEST_F(JetRecordsetTest, DynasetCountsRowsReachedAndKeepsQueryOrder) {
             (std::vector<std::string>{"Adam", "Bea", "Carl", "Dora", "Eve"}));
 }
 
+// A snapshot is the result as it was when it opened: later changes do not
+// reach it, and it changes nothing.
+TEST_F(JetRecordsetTest, SnapshotReadsEveryRowOnceAndIsReadOnly) {
+  AddFive();
+  auto snapshot = Open(kByName, RecordsetType::kSnapshot, {"*"});
+  ASSERT_TRUE(snapshot);
+  EXPECT_EQ(Count(*snapshot), 1);
+  ASSERT_TRUE(db_->Execute("Delete * From TCache Where Name = ?", {"Bea"}).ok());
+  JET_ASSERT_OK(db_->Execute("Update TCache Set Name = ? Where Name = ?", {"Zoe", "Eve"}).status());
+  EXPECT_EQ(Walk(*snapshot, "Name"),
+            (std::vector<std::string>{"Adam", "Bea", "Carl", "Dora", "Eve"}));
+  EXPECT_EQ(Count(*snapshot), 5);
+  JET_EXPECT_OK(snapshot->MoveFirst());
+  for (Status refused : {snapshot->Edit(), snapshot->Delete(), snapshot->AddNew()}) {
+    EXPECT_EQ(refused.description(), "Database or object is read-only.");
+  }
+  EXPECT_EQ(snapshot->GetField("EntryID").value(), Value("E1"));
+  auto empty = Open(kByName, RecordsetType::kSnapshot, {"nobody"});
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty->Eof() && empty->Bof());
+}
+
 TEST_F(JetRecordsetTest, TableTypeWalksTheWholeTableAsItIsNow) {
   AddFive();
   auto table = Open("tcache", RecordsetType::kTable);

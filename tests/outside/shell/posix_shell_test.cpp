@@ -68,6 +68,23 @@ TEST(PosixShellTest, UserDataFolderFollowsXdgThenHomeAndIsCreated) {
   }
 }
 
+TEST(PosixShellTest, TelephoneRegionComesFromTheLocaleThatGovernsTelephoneNumbers) {
+  EXPECT_EQ(RegionOfLocale("de_DE.UTF-8"), "DE");
+  EXPECT_EQ(RegionOfLocale("fr_ch@euro"), "CH");
+  EXPECT_EQ(RegionOfLocale("C.UTF-8"), "");
+  EXPECT_EQ(RegionOfLocale("POSIX"), "");
+  EXPECT_EQ(RegionOfLocale("es_419.UTF-8"), "");
+  PosixShell shell;
+  ScopedEnv all("LC_ALL", ""), telephone("LC_TELEPHONE", "en_GB.UTF-8"), lang("LANG", "de_AT");
+  EXPECT_EQ(shell.TelephoneRegion(), "GB");
+  {
+    ScopedEnv over("LC_ALL", "C");  // LC_ALL rules every category, without a region here
+    EXPECT_EQ(shell.TelephoneRegion(), "");
+  }
+  ScopedEnv unset("LC_TELEPHONE", "");
+  EXPECT_EQ(shell.TelephoneRegion(), "AT");
+}
+
 TEST(PosixShellTest, UserDataFolderThatCannotBeCreatedIsNotFound) {
   TempDir temp;
   WriteFile(temp.Child("file"), "x");
