@@ -140,6 +140,16 @@ class Notifier {
   bool ready_ = false;
 };
 
+// What the agent dials: the number without the blanks, dots, dashes and
+// brackets people write in it ("+33 1 23-45" is "+33123 45" to nobody).
+std::string DialString(const std::string& number) {
+  std::string dial;
+  for (char c : number) {
+    if ((c >= '0' && c <= '9') || c == '*' || c == '#' || (c == '+' && dial.empty())) dial += c;
+  }
+  return dial;
+}
+
 CallSignal SignalOf(const SipEvent& event) {
   return {event.type, event.id, event.direction, event.peer_uri, event.peer_display_name,
           event.account};
@@ -171,6 +181,13 @@ int Listen(DataConnector* driver, PIMActions* list, const PhoneOptions& options)
     std::fprintf(stderr, "olconn97 phone: %s\n", line.c_str());
   };
   PhoneHost phone(driver, list, sinks, [] { return std::chrono::system_clock::now(); });
+  // Callers are found however their number is written, wherever a region
+  // is known to read numbers in.
+  std::string region = SetNumberMatching(driver, true);
+  phone.set_number_matching(!region.empty());
+  std::printf("Numbers compared %s\n",
+              region.empty() ? "by their digits (no region known: set NumberRegion)"
+                             : ("as written in region " + region).c_str());
 
   ControlHandlers handlers;
   handlers.on_event = [&](const SipEvent& event) {
@@ -319,6 +336,11 @@ int RunDial(const Args& args) {
       return 1;
     }
     std::printf("Dialling %s: %s\n", MemberText(found[0], "FullName").c_str(), number.c_str());
+  }
+  number = DialString(number);
+  if (number.empty() || number == "+") {
+    std::fprintf(stderr, "olconn97 dial: '%s' holds no number to dial\n", wanted.c_str());
+    return 1;
   }
   signal(SIGPIPE, SIG_IGN);
   std::string answer;

@@ -13,14 +13,17 @@ namespace {
 
 constexpr int kMostContactsShown = 10;
 
-// What the search is given: the digits alone. A caller's number is data,
+// What the search is given: the digits alone (after a leading "+" when the
+// driver matches numbers in any written form). A caller's number is data,
 // never a pattern: a '*' or '#' it carries must not widen the search.
-std::string SearchDigits(const std::string& number) {
+std::string SearchText(const std::string& number, bool keep_plus) {
   std::string digits;
   for (char c : number) {
     if (std::isdigit(static_cast<unsigned char>(c))) digits += c;
   }
-  return digits;
+  size_t first = number.find_first_not_of(" \t");
+  bool plus = keep_plus && first != std::string::npos && number[first] == '+';
+  return digits.empty() || !plus ? digits : "+" + digits;
 }
 
 std::string LocalTimeText(std::chrono::system_clock::time_point time) {
@@ -86,7 +89,7 @@ void PhoneHost::Begin(const CallSignal& signal) {
 CallerView PhoneHost::FindCaller(Call& call) {
   CallerView caller;
   caller.number = call.number.value_or("");
-  std::string digits = SearchDigits(caller.number);
+  std::string digits = SearchText(caller.number, number_matching_);
   if (digits.empty()) return caller;  // an unknown caller starts no search
   Held<ContactRecord> cursor;
   if (FAILED(driver_->Dataconnector_OpenContactRecord(cursor.Receive())) || cursor.get() == nullptr) {

@@ -68,6 +68,10 @@ class PhoneHost {
   PhoneHost(const PhoneHost&) = delete;
   PhoneHost& operator=(const PhoneHost&) = delete;
 
+  // With number matching on, the search is given the caller's number with
+  // its leading "+", so the driver can read it as an international number.
+  void set_number_matching(bool on) { number_matching_ = on; }
+
   void OnSignal(const CallSignal& signal);
   size_t calls() const { return calls_.size(); }
 
@@ -91,6 +95,7 @@ class PhoneHost {
   Sinks sinks_;
   Clock clock_;
   std::map<std::string, Call> calls_;
+  bool number_matching_ = false;
 };
 
 }  // namespace host
