@@ -1,5 +1,6 @@
 // olconn97 call and olconn97 actions: a call event played as the suite's
 // host plays it, and the driver's actions as the host lists them.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -89,15 +90,6 @@ std::string CallValue(const std::string& data, const std::string& key) {
   return data.substr(at, data.find(';', at) - at);
 }
 
-// The local time `seconds_ago` seconds ago, as the system writes it.
-std::string LocalTimeText(long seconds_ago) {
-  std::time_t now = std::time(nullptr) - seconds_ago;
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[64];
-  size_t length = std::strftime(text, sizeof text, "%x %X", &local);
-  return std::string(text, length);
-}
 
 // The words of the actions an event runs, as one text.
 std::string EventWords(const EventActions& event, std::vector<std::string>* problems) {
@@ -228,7 +220,8 @@ int PlayCallEvent(DataConnector* driver, const CallEvent& event) {
   // The host's own keys come after the given ones: the first occurrence wins.
   // A call that has ended (DURATION=seconds) began that long ago.
   long duration = std::strtol(CallValue(data, "DURATION").c_str(), nullptr, 10);
-  data += "PHONENUMBER=" + number + ";TYPE=" + type + ";START=" + LocalTimeText(duration) + ";";
+  data += "PHONENUMBER=" + number + ";TYPE=" + type + ";START=" +
+          CallDataTime(std::chrono::system_clock::now() - std::chrono::seconds(duration)) + ";";
   Held<PIMActions> list = ActionList(driver, "call");
   if (list.get() == nullptr) return 1;
   // The host's configured settings first; those given for this call win.
@@ -263,8 +256,7 @@ int PlayCallEvent(DataConnector* driver, const CallEvent& event) {
   personal.get()->vt = VT_BSTR;
   personal.get()->bstrVal = Api().SysAllocStringLen(data.data(), static_cast<UINT>(data.size()));
   if (contact != nullptr) contact->put_PersonalData(personal.raw());
-  bool known = contact != nullptr && TextOf(contact, "NotInPIM") != "True" &&
-               TextOf(contact, "NotInPIM") != "-1";
+  bool known = contact != nullptr && !FlagOf(contact, "NotInPIM");
   std::printf("%s call %s %s: %s\n", type == "incoming" ? "Incoming" : "Outgoing",
               type == "incoming" ? "from" : "to", number.c_str(),
               known ? TextOf(contact, "FullName").c_str() : "unknown caller");

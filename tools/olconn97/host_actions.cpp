@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <sstream>
 
@@ -68,11 +69,27 @@ std::string TextOf(IDispatch* object, const char* member) {
   return SUCCEEDED(Read(object, member, nullptr, &value, &failure)) ? value.Text() : std::string();
 }
 
+bool FlagOf(IDispatch* object, const char* member) {
+  HostVariant flag;
+  std::string failure;
+  return SUCCEEDED(Read(object, member, nullptr, &flag, &failure)) &&
+         flag.raw().vt == VT_BOOL && flag.raw().boolVal != VARIANT_FALSE;
+}
+
+std::string CallDataTime(std::chrono::system_clock::time_point time) {
+  std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char text[64];
+  size_t length = std::strftime(text, sizeof text, "%x %X", &local);
+  return std::string(text, length);
+}
+
 ActionView ReadAction(IDispatch* action) {
   ActionView view;
   view.id = std::atol(TextOf(action, "ActionID").c_str());
   view.name = TextOf(action, "ActionName");
-  view.passive = TextOf(action, "PassiveAction") == "True" || TextOf(action, "PassiveAction") == "-1";
+  view.passive = FlagOf(action, "PassiveAction");
   HostVariant settings;
   std::string failure;
   if (FAILED(Read(action, "ActionProp", nullptr, &settings, &failure)) ||

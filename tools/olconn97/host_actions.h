@@ -6,6 +6,7 @@
 #ifndef OLCONN97_TOOLS_HOST_ACTIONS_H_
 #define OLCONN97_TOOLS_HOST_ACTIONS_H_
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,12 @@ const char* WordOf(LONG id);
 
 // A member read by name as text; "" when it fails.
 std::string TextOf(IDispatch* object, const char* member);
+// A yes/no member read by name; false when it fails or is no boolean.
+bool FlagOf(IDispatch* object, const char* member);
+
+// A time as call data carries it (START=): the system's short date and
+// long time, "%x %X".
+std::string CallDataTime(std::chrono::system_clock::time_point time);
 
 // One setting of an action, as the host shows it to the user.
 struct SettingView {

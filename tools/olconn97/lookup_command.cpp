@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "contact_view.h"
+#include "host_actions.h"
 #include "name_search.h"
 
 namespace host {
@@ -71,12 +72,7 @@ struct Search {
   bool read_placeholder = true;
 };
 
-bool IsPlaceholder(IDispatch* contact) {
-  HostVariant flag;
-  std::string failure;
-  return SUCCEEDED(Read(contact, "NotInPIM", nullptr, &flag, &failure)) &&
-         flag.raw().vt == VT_BOOL && flag.raw().boolVal != VARIANT_FALSE;
-}
+bool IsPlaceholder(IDispatch* contact) { return FlagOf(contact, "NotInPIM"); }
 
 // False with the reason in `failure` when the walk could not be made.
 bool RunSearch(DataConnector* driver, const Search& search, std::vector<ContactView>* found,

@@ -26,19 +26,6 @@ std::string SearchText(const std::string& number, bool keep_plus) {
   return digits.empty() || !plus ? digits : "+" + digits;
 }
 
-std::string LocalTimeText(std::chrono::system_clock::time_point time) {
-  std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-  std::tm local{};
-  localtime_r(&seconds, &local);
-  char text[64];
-  size_t length = std::strftime(text, sizeof text, "%x %X", &local);
-  return std::string(text, length);
-}
-
-bool IsFlagTrue(IDispatch* object, const char* member) {
-  std::string text = TextOf(object, member);
-  return text == "True" || text == "-1" || text == "true";
-}
 
 }  // namespace
 
@@ -104,7 +91,7 @@ CallerView PhoneHost::FindCaller(Call& call) {
     return caller;
   }
   call.contact = first;  // the placeholder of an unknown caller too: actions get it
-  if (first == nullptr || IsFlagTrue(first, "NotInPIM")) return caller;
+  if (first == nullptr || FlagOf(first, "NotInPIM")) return caller;
   caller.known = true;
   caller.name = TextOf(first, "FullName");
   std::string id = TextOf(first, "ContactId");
@@ -124,7 +111,7 @@ CallerView PhoneHost::FindCaller(Call& call) {
   for (int walked = 0; walked < kMostContactsShown; ++walked) {
     Held<Contact> next;
     if (FAILED(cursor.get()->ContactRecord_FindNext(next.Receive())) || next.get() == nullptr ||
-        IsFlagTrue(next.get(), "NotInPIM")) {
+        FlagOf(next.get(), "NotInPIM")) {
       break;
     }
     ++caller.others;
@@ -136,7 +123,7 @@ void PhoneHost::SetCallData(Call& call, const std::string& extra) {
   if (call.contact == nullptr) return;
   std::string data = extra + "PHONENUMBER=" + call.number.value_or("") + ";TYPE=" + call.direction +
                      ";LOCALNUMBER=" + call.local + ";ORIGIN=sip;";
-  if (call.answered) data += "START=" + LocalTimeText(*call.answered) + ";";
+  if (call.answered) data += "START=" + CallDataTime(*call.answered) + ";";
   HostVariant value;
   value.get()->vt = VT_BSTR;
   value.get()->bstrVal = Api().SysAllocStringLen(data.data(), static_cast<UINT>(data.size()));
