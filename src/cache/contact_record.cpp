@@ -241,7 +241,11 @@ com::ComPtr<pim::Item> cContactRecord::ItemOfRow() {
   SharedState& shared = Shared();
   Result<std::string> id = RowEntryId();
   if (!id.ok() || !shared.gNameSpace) return nullptr;
-  return shared.gNameSpace->GetItemFromID(id.value()).value_or(nullptr);
+  com::ComPtr<pim::Item> item = shared.gNameSpace->GetItemFromID(id.value()).value_or(nullptr);
+  // A deleted card is still found in Deleted Items by its old ID; for the
+  // cache its row is stale all the same.
+  if (item && item->in_deleted_items()) return nullptr;
+  return item;
 }
 
 Status cContactRecord::Move(Direction direction) {

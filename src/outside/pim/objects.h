@@ -240,6 +240,9 @@ class Item : public IDispatch {
   virtual ContactItem* AsContact() { return nullptr; }
 
   bool saved() const { return !location_.file.empty(); }
+  // In Deleted Items: found by its former entry ID, but no longer a
+  // contact anyone looks for.
+  bool in_deleted_items() const { return location_.folder.default_code == kFolderDeletedItems; }
   std::string path() const;
   const Context& context() const { return context_; }
 

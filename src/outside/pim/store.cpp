@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -370,7 +371,45 @@ Result<ItemLocation> Store::MoveItem(const ItemLocation& item, const FolderRecor
   if (std::rename(PathOf(item).c_str(), PathOf(moved).c_str()) != 0) {
     return Status::FromErrno(errno, "cannot move " + item.file);
   }
+  if (target.default_code == kFolderDeletedItems) RecordMoveToDeletedItems(item, moved);
   return moved;
+}
+
+void Store::RecordMoveToDeletedItems(const ItemLocation& from, const ItemLocation& to) const {
+  // One short line appended at once: two processes deleting together
+  // never mix their lines. A record that cannot be written only costs
+  // the former ID; the move itself stands.
+  std::string line = ItemEntryId(from) + " " + to.file + "\n";
+  std::string path = PathOf(to.folder) + "/" + kMovedRecord;
+  int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0 || write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+    ReportOnce(path, "cannot record the move into Deleted Items in " + path + ": " +
+                         std::strerror(errno));
+  }
+  if (fd < 0) return;
+  struct stat info {};
+  bool large = fstat(fd, &info) == 0 && info.st_size > kMovedRecordLimit;
+  close(fd);
+  if (large) PruneMovedRecord(to.folder);
+}
+
+void Store::PruneMovedRecord(const FolderRecord& deleted_items) const {
+  // Only the lines of items still in Deleted Items, the last one for each
+  // file name, keep meaning.
+  std::string path = PathOf(deleted_items) + "/" + kMovedRecord;
+  Result<std::string> record = ReadItemFile(path);
+  if (!record.ok()) return;
+  std::map<std::string, std::string> line_of_file;
+  for (std::string_view line : Split(record.value(), '\n')) {
+    size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) continue;
+    line_of_file[std::string(line.substr(blank + 1))] = std::string(line) + "\n";
+  }
+  std::string kept;
+  for (const auto& [file, line] : line_of_file) {
+    if (IsPlainName(file) && IsRegularFile(PathOf(deleted_items) + "/" + file)) kept += line;
+  }
+  (void)WriteFileAtomically(path, kept);
 }
 
 Status Store::RemoveItem(const ItemLocation& item) const {

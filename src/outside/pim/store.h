@@ -27,6 +27,8 @@
 #ifndef OLCONN97_OUTSIDE_PIM_STORE_H_
 #define OLCONN97_OUTSIDE_PIM_STORE_H_
 
+#include <sys/types.h>
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -57,6 +59,9 @@ inline constexpr int kFolderDrafts = 16;
 
 inline constexpr char kStoreMarker[] = ".olconn97-store";
 inline constexpr char kFolderMarker[] = ".olconn97-folder";
+// In Deleted Items: one line per item moved there, "<former entry ID>
+// <file name there>", so the entry ID an item had before Delete finds it.
+inline constexpr char kMovedRecord[] = ".olconn97-moved";
 
 struct FolderRecord {
   std::string relative;  // path below the root, "/"-separated; "" for the top folder
@@ -127,7 +132,8 @@ class Store {
 
   std::string FolderEntryId(const FolderRecord& folder) const;
   std::string ItemEntryId(const ItemLocation& item) const;
-  // `store_id` may be empty; when given it must be this store's.
+  // `store_id` may be empty; when given it must be this store's. An item
+  // that Delete moved to Deleted Items is found there by its former ID too.
   Result<FolderRecord> FolderFromId(std::string_view entry_id, std::string_view store_id) const;
   Result<ItemLocation> ItemFromId(std::string_view entry_id, std::string_view store_id) const;
 
@@ -138,7 +144,8 @@ class Store {
   // A file name for a new item that no file of the folder has yet.
   std::string NewItemFileName(const FolderRecord& folder, std::string_view stem,
                               std::string_view extension) const;
-  // Moves an item into another folder; the moved item's location.
+  // Moves an item into another folder; the moved item's location. A move
+  // into Deleted Items is recorded there (kMovedRecord).
   Result<ItemLocation> MoveItem(const ItemLocation& item, const FolderRecord& target) const;
   Status RemoveItem(const ItemLocation& item) const;
 
@@ -176,6 +183,13 @@ class Store {
   void WalkTree(const std::function<void(const FolderRecord&, const std::string& names)>& visit,
                 bool identity_only = false) const;
   Result<FolderRecord> FindByKey(std::string_view key) const;
+  // Where the item that had `entry_id` went in Deleted Items, if it is
+  // still there.
+  Result<ItemLocation> MovedToDeletedItems(std::string_view entry_id) const;
+  void RecordMoveToDeletedItems(const ItemLocation& from, const ItemLocation& to) const;
+  // Past this size the record drops the lines of items no longer there.
+  static constexpr off_t kMovedRecordLimit = 64 * 1024;
+  void PruneMovedRecord(const FolderRecord& deleted_items) const;
   void IndexTree() const;
 
   std::string root_;

@@ -1,6 +1,8 @@
 // The store's walk: which directories are its folders, and finding a folder
 // again from its identity by the same steps.
 #include <algorithm>
+#include <map>
+#include <optional>
 
 #include "base/strings.h"
 #include "outside/pim/entry_id.h"
@@ -168,11 +170,42 @@ Result<ItemLocation> Store::ItemFromId(std::string_view entry_id, std::string_vi
   if (!IsPlainName(parts.file) || ItemKindOfFile(parts.file) == ItemFileKind::kNone) {
     return Status::NotFound("the entry ID names no item");
   }
-  OLC_ASSIGN_OR_RETURN(FolderRecord folder, FindByKey(parts.folder_key));
-  ItemLocation item{std::move(folder), std::move(parts.file)};
-  // A link is never an item, wherever it leads.
-  if (!IsRegularFile(PathOf(item))) return Status::NotFound("the item does not exist (any more)");
-  return item;
+  Result<FolderRecord> folder = FindByKey(parts.folder_key);
+  if (folder.ok()) {
+    ItemLocation item{std::move(folder).value(), std::move(parts.file)};
+    // A link is never an item, wherever it leads.
+    if (IsRegularFile(PathOf(item))) return item;
+  }
+  Result<ItemLocation> moved = MovedToDeletedItems(entry_id);
+  if (moved.ok()) return moved;
+  if (!folder.ok()) return folder.status();
+  return Status::NotFound("the item does not exist (any more)");
+}
+
+Result<ItemLocation> Store::MovedToDeletedItems(std::string_view entry_id) const {
+  OLC_ASSIGN_OR_RETURN(FolderRecord deleted_items, DefaultFolder(kFolderDeletedItems));
+  Result<std::string> record = ReadItemFile(PathOf(deleted_items) + "/" + kMovedRecord);
+  if (!record.ok()) return Status::NotFound("nothing was moved to Deleted Items");
+  // The last line that names a file tells which item the file holds; of
+  // the files an ID names, the one moved there last is the item.
+  std::map<std::string_view, std::pair<std::string_view, size_t>> move_of_file;
+  size_t order = 0;
+  for (std::string_view line : Split(record.value(), '\n')) {
+    size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) continue;
+    move_of_file[line.substr(blank + 1)] = {line.substr(0, blank), ++order};
+  }
+  std::optional<ItemLocation> latest;
+  size_t latest_order = 0;
+  for (const auto& [file, move] : move_of_file) {
+    if (move.first != entry_id || move.second < latest_order) continue;
+    ItemLocation item{deleted_items, std::string(file)};
+    if (!IsPlainName(file) || !IsRegularFile(PathOf(item))) continue;
+    latest = std::move(item);
+    latest_order = move.second;
+  }
+  if (latest) return *latest;
+  return Status::NotFound("the item does not exist (any more)");
 }
 
 Result<FolderRecord> Store::FindByKey(std::string_view key) const {

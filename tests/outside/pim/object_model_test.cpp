@@ -174,6 +174,51 @@ TEST_F(ObjectModelTest, DeleteMovesToDeletedItemsAndDeletingThereRemoves) {
   EXPECT_EQ(deleted->GetItems().value()->Count(), 0);
 }
 
+TEST_F(ObjectModelTest, ADeletedItemIsFoundByItsFormerIdUntilDeletedForGood) {
+  com::ComPtr<MAPIFolder> other =
+      contacts_->ParentFolder()->Subfolders()->Add("Colleagues", kFolderContacts).value();
+  auto card = [](const std::string& name) {
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nEND:VCARD\r\n";
+  };
+  auto id_of_only_item = [](const com::ComPtr<MAPIFolder>& folder) {
+    return folder->GetItems().value()->Item(1).value()->EntryID();
+  };
+  auto name_at = [this](const std::string& id) -> std::string {
+    Result<com::ComPtr<Item>> item = ns_->GetItemFromID(id, "");
+    if (!item.ok()) return "none";
+    return std::string(item.value()->in_deleted_items() ? "deleted " : "") +
+           item.value()->AsContact()->Text("FullName");
+  };
+  // Two cards of the same file name in two folders.
+  WriteFile(root() + "/Contacts/same.vcf", card("Ann"));
+  WriteFile(other->path() + "/same.vcf", card("Bob"));
+  const std::string ann = id_of_only_item(contacts_);
+  const std::string bob = id_of_only_item(other);
+
+  ASSERT_TRUE(ns_->GetItemFromID(ann, "").value()->Delete().ok());
+  ASSERT_TRUE(ns_->GetItemFromID(bob, "").value()->Delete().ok());
+  EXPECT_EQ(name_at(ann), "deleted Ann");
+  EXPECT_EQ(name_at(bob), "deleted Bob");
+
+  // The second Delete, through the former ID, removes the file.
+  ASSERT_TRUE(ns_->GetItemFromID(ann, "").value()->Delete().ok());
+  EXPECT_EQ(name_at(ann), "none");
+  EXPECT_EQ(name_at(bob), "deleted Bob");
+
+  // A later card that takes the freed file name in Deleted Items is not
+  // the one the old ID named.
+  WriteFile(root() + "/Contacts/same.vcf", card("Cy"));
+  const std::string cy = id_of_only_item(contacts_);
+  EXPECT_EQ(cy, ann);  // same folder, same file: the same ID, as before
+  ASSERT_TRUE(ns_->GetItemFromID(cy, "").value()->Delete().ok());
+  EXPECT_EQ(name_at(cy), "deleted Cy");
+  // An ID used again names the item moved last.
+  WriteFile(root() + "/Contacts/same.vcf", card("Di"));
+  ASSERT_TRUE(ns_->GetItemFromID(cy, "").value()->Delete().ok());
+  EXPECT_EQ(name_at(cy), "deleted Di");
+  EXPECT_EQ(ns_->GetDefaultFolder(kFolderDeletedItems).value()->GetItems().value()->Count(), 3);
+}
+
 TEST_F(ObjectModelTest, ABrokenCardIsUnreadableAloneAndReportedOnce) {
   NewContact("Good Card", "1");
   WriteFile(root() + "/Contacts/broken.vcf", "this is not a card\n");
