@@ -12,13 +12,13 @@
 
 namespace olconn97 {
 
-namespace {}  // namespace
+Result<jet::Database*> OpenEmployeeDirectory() { return OpenEmployeeDirectoryAt(StxFileName()); }
 
-Result<jet::Database*> OpenEmployeeDirectory() {
+Result<jet::Database*> OpenEmployeeDirectoryAt(std::string_view path) {
   SharedState& shared = Shared();
   if (!shared.gSTXDatabase) {
     if (!shared.db_engine) shared.db_engine = std::make_unique<jet::DBEngine>();
-    OLC_ASSIGN_OR_RETURN(shared.gSTXDatabase, shared.db_engine->OpenDatabase(StxFileName()));
+    OLC_ASSIGN_OR_RETURN(shared.gSTXDatabase, shared.db_engine->OpenDatabase(std::string(path)));
   }
   return shared.gSTXDatabase.get();
 }

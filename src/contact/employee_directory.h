@@ -19,6 +19,9 @@ namespace olconn97 {
 // engine on first need and kept open for the process. A missing file fails
 // (the directory is never created here).
 Result<jet::Database*> OpenEmployeeDirectory();
+// The same from another file (the path a host names); whichever opens it
+// first, the process keeps that one database open.
+Result<jet::Database*> OpenEmployeeDirectoryAt(std::string_view path);
 
 // The value an employee number is looked up with: a number when the text
 // is one, else the text itself, which then matches no numeric key.

@@ -8,6 +8,7 @@
 #include "core/shared_state.h"
 #include "diag/log.h"
 #include "driver/config_window.h"
+#include "export/export_folder.h"
 #include "driver/number_settings.h"
 #include "driver/pim_connection.h"
 #include "outside/pim/item_classes.h"
@@ -24,12 +25,6 @@ constexpr char kSource[] = "olconn97";
 // What a member answers once ClosePIM ended the connection to the store.
 Status StoreClosed() {
   return Status::Unavailable("the connection to the contact store is closed", kSource);
-}
-
-// A member whose behaviour lands with a later part of the driver.
-Status NotYet(std::string_view member, std::string_view needs) {
-  return Status::NotImplemented(
-      std::string(member) + " is not available yet: it needs " + std::string(needs) + ".", kSource);
 }
 
 // The default folders the host may ask to see, by the exact names it uses.
@@ -87,13 +82,17 @@ Result<com::ComPtr<IDispatch>> cDataConnector::Dataconnector_GetContactItemByCon
   return com::ComPtr<IDispatch>(item.get());
 }
 
-Result<int16_t> cDataConnector::Dataconnector_InitializeExportFolder(std::string_view,
-                                                                     std::string_view, bool) {
-  return NotYet("Dataconnector_InitializeExportFolder", "the export folder");
+Result<int16_t> cDataConnector::Dataconnector_InitializeExportFolder(
+    std::string_view from_database, std::string_view target_folder, bool) {
+  // Whether to delete a previous export folder is the host's to ask and
+  // not this driver's to do: the folder is kept and filled again.
+  return InitializeExportFolder(from_database, target_folder, *translator_);
 }
 
-Status cDataConnector::Dataconnector_SynchronizeExportFolder(std::string_view, std::string_view) {
-  return NotYet("Dataconnector_SynchronizeExportFolder", "the export folder");
+Status cDataConnector::Dataconnector_SynchronizeExportFolder(std::string_view from_database,
+                                                             std::string_view target_folder) {
+  SynchronizeExportFolder(from_database, target_folder, *translator_);
+  return Status::Ok();
 }
 
 Result<std::string> cDataConnector::DataConnector_Version() {

@@ -5,10 +5,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "olconn97/olconn97.h"
+#include "outside/jet/dao.h"
 #include "test_support.h"
 
 namespace {
@@ -147,28 +149,36 @@ TEST_F(HostTest, CallsAMemberByNameAsTheHostDoes) {
   driver->Release();
 }
 
-TEST_F(HostTest, AMemberThatIsNotThereYetSaysSo) {
+TEST_F(HostTest, TheEmployeeDirectoryIsExportedThroughTheHostInterface) {
+  olconn97::testing::TempDir folder;
+  const std::string directory = folder.Child("stx.mdb");
+  ASSERT_TRUE(olconn97::jet::DBEngine()
+                  .CreateDatabase(directory,
+                                  "CREATE TABLE Employees (EmployeeId INTEGER, FirstName TEXT,"
+                                  " LastName TEXT, BusinessPhone TEXT);"
+                                  "CREATE TABLE BLFPagesContents (EmployeeId INTEGER,"
+                                  " BLFpageId INTEGER, BindToEmployee INTEGER);"
+                                  "INSERT INTO Employees VALUES (5, 'Ida', 'Berg', '0200');"
+                                  "INSERT INTO BLFPagesContents VALUES (5, 2, 0);")
+                  .ok());
   IDispatch* driver = CreateDriver();
-  char name[] = "Dataconnector_SynchronizeExportFolder";
-  LPOLESTR names[] = {name};
-  DISPID id = DISPID_UNKNOWN;
-  ASSERT_EQ(driver->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-  VARIANT arguments[2];
-  for (VARIANT& argument : arguments) {
-    argument.vt = VT_BSTR;
-    argument.bstrVal = nullptr;  // a null BSTR is the empty text
+  VARIANT keep{};
+  keep.vt = VT_BOOL;
+  keep.boolVal = VARIANT_FALSE;
+  Answer made = CallByName(driver, "Dataconnector_InitializeExportFolder", DISPATCH_METHOD,
+                           {String(directory.c_str()), String("Colleagues"), keep});
+  ASSERT_EQ(made.hr, S_OK) << made.description;
+  EXPECT_EQ(made.result.vt, VT_I2);
+  EXPECT_EQ(made.result.iVal, 0);
+  Answer synced = CallByName(driver, "Dataconnector_SynchronizeExportFolder", DISPATCH_METHOD,
+                             {String(directory.c_str()), String("Colleagues")});
+  EXPECT_EQ(synced.hr, S_OK) << synced.description;
+  int cards = 0;
+  const std::string store = std::string(std::getenv("XDG_DATA_HOME")) + "/olconn97/pim/Colleagues";
+  for (const auto& entry : std::filesystem::directory_iterator(store)) {
+    cards += entry.path().extension() == ".vcf";
   }
-  DISPPARAMS params{arguments, nullptr, 2, 0};
-  VARIANT result;
-  result.vt = VT_EMPTY;
-  EXCEPINFO exception{};
-  EXPECT_EQ(driver->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &exception, nullptr),
-            DISP_E_EXCEPTION);
-  EXPECT_EQ(exception.scode, E_NOTIMPL);
-  EXPECT_NE(Text(exception.bstrDescription).find("not available yet"), std::string::npos);
-  EXPECT_EQ(Text(exception.bstrSource), "olconn97");
-  Loaded().free_string(exception.bstrDescription);
-  Loaded().free_string(exception.bstrSource);
+  EXPECT_EQ(cards, 1);
   driver->Release();
 }
 

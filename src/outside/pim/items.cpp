@@ -147,6 +147,11 @@ Result<shell::WallTime> Item::LastModificationTime() const {
 Status Item::WriteFile(std::string_view bytes, std::string_view stem, std::string_view extension) {
   if (!saved()) {
     location_.file = context_.store->NewItemFileName(location_.folder, stem, extension);
+  } else {
+    // Saving what the file holds already changes nothing: the file keeps
+    // its time, so neither a refresh nor the user's sync takes it for new.
+    Result<std::string> stored = ReadItemFile(path());
+    if (stored.ok() && stored.value() == bytes) return Status::Ok();
   }
   return context_.store->WriteItem(location_, bytes);
 }
