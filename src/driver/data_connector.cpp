@@ -4,6 +4,7 @@
 #include "cache/contact_record.h"
 #include "cache/data_cache.h"
 #include "contact/contact.h"
+#include "core/data_paths.h"
 #include "core/selected_folders.h"
 #include "core/shared_state.h"
 #include "diag/log.h"
@@ -219,6 +220,10 @@ Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_vi
     const auto& app = Shared().gOutlookApp;
     return com::Variant::String(app ? app->session()->store()->root() : std::string());
   }
+  // The employee directory the contacts read their employee data from.
+  if (command == "directoryFile") return com::Variant::String(StxFileName());
+  // The folder the employee directory is exported to (empty without one).
+  if (command == "exportFolder") return com::Variant::String(ExportFolderPath());
   // Number matching for the cursors this object opens from now on.
   if (command == kNumberMatchingCommand) return NumberMatchingCommand(argument, number_matching_);
   return com::Variant();

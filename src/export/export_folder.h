@@ -13,6 +13,7 @@
 #define OLCONN97_EXPORT_EXPORT_FOLDER_H_
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "outside/com/com_ptr.h"
@@ -33,6 +34,10 @@ inline constexpr int kEmployeePage = 2;
 // The recorded export folder, renamed to the name the suite wants for it;
 // null when none is recorded or the store no longer has it.
 com::ComPtr<pim::MAPIFolder> GetExportFolder();
+
+// The directory of the recorded export folder, found without a word in
+// the log and without a rename; empty when there is none.
+std::string ExportFolderPath();
 
 // Records the export folder, and puts it in the selected folder list in
 // place of the previous export folder (or at the first free place) when

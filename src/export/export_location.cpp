@@ -56,6 +56,15 @@ com::ComPtr<pim::MAPIFolder> GetExportFolder() {
   return folder;
 }
 
+std::string ExportFolderPath() {
+  CRegSettings settings = SuiteSettings("7316\\Popup\\outlook98");
+  const std::string entry_id = settings.GetSetting(kLocationSection, "EntryId", "");
+  const com::ComPtr<pim::NameSpace>& name_space = Shared().gNameSpace;
+  if (entry_id.empty() || !name_space) return {};
+  Result<com::ComPtr<pim::MAPIFolder>> folder = name_space->GetFolderFromID(entry_id);
+  return folder.ok() ? folder.value()->path() : std::string();
+}
+
 void SaveExportFolder(std::string_view entry_id, std::string_view store_id) {
   diag::Log("In SaveExportFolder");
   CRegSettings settings = SuiteSettings("7316\\Popup\\outlook98");

@@ -4,22 +4,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <map>
 #include <sstream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "commands.h"
 #include "contact_view.h"
 #include "host_actions.h"
+#include "store_snapshot.h"
 
 namespace host {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr char kActionsHelp[] =
     "usage: olconn97 actions [--json]\n"
@@ -50,36 +46,6 @@ constexpr char kCallHelp[] =
     "unless START says when). Keys the actions read:\n"
     "PHONENUMBER, LOCALNUMBER, ORIGIN, TYPE, START, DURATION.\n"
     "Exit status: 0 when every action ran, 1 on a failure, 2 for bad usage.\n";
-
-// Every file below the store (and the address books linked into it), with
-// its modification time: what an action wrote shows as a difference.
-using Snapshot = std::map<std::string, fs::file_time_type>;
-Snapshot TakeSnapshot(const std::string& store) {
-  Snapshot files;
-  std::error_code error;
-  auto options = fs::directory_options::follow_directory_symlink |
-                 fs::directory_options::skip_permission_denied;
-  for (fs::recursive_directory_iterator it(store, options, error), end; !error && it != end;
-       it.increment(error)) {
-    if (it.depth() > 4) it.disable_recursion_pending();  // a link loop goes no deeper
-    std::string name = it->path().filename().string();
-    if (name.empty() || name[0] == '.') continue;
-    if (it->is_regular_file(error)) files[it->path().string()] = it->last_write_time(error);
-  }
-  return files;
-}
-
-std::vector<std::string> Written(const Snapshot& before, const Snapshot& after,
-                                 const std::string& store) {
-  std::vector<std::string> written;
-  for (const auto& [path, time] : after) {
-    auto old = before.find(path);
-    if (old != before.end() && old->second == time) continue;
-    std::string shown = path.rfind(store + "/", 0) == 0 ? path.substr(store.size() + 1) : path;
-    written.push_back((old == before.end() ? "new " : "changed ") + shown);
-  }
-  return written;
-}
 
 // The value of KEY= in call data, "" when absent (the first occurrence
 // counts, as the driver reads it).
@@ -261,11 +227,7 @@ int PlayCallEvent(DataConnector* driver, const CallEvent& event) {
               type == "incoming" ? "from" : "to", number.c_str(),
               known ? TextOf(contact, "FullName").c_str() : "unknown caller");
 
-  HostVariant folder_answer;
-  HostBstr store_command("storeFolder");
-  HostVariant none;
-  driver->DataConnector_ExecuteCommand(store_command.get(), none.raw(), folder_answer.get());
-  std::string store = folder_answer.Text();
+  std::string store = CommandText(driver, "storeFolder");
   int failed = 0;
   for (LONG id : event.actions) {
     Held<IDispatch> item;

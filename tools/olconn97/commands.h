@@ -17,6 +17,7 @@ int RunDemo(const Args& args);
 int RunReg(const Args& args);
 int RunStore(const Args& args);
 int RunCache(const Args& args);
+int RunExport(const Args& args);
 int RunContact(const Args& args);
 int RunLookup(const Args& args);
 int RunActions(const Args& args);

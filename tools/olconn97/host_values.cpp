@@ -24,4 +24,12 @@ std::string FailureText(HRESULT hr) {
   return text;
 }
 
+std::string CommandText(DataConnector* driver, const char* command) {
+  HostBstr name(command);
+  HostVariant none;
+  HostVariant answer;
+  if (FAILED(driver->DataConnector_ExecuteCommand(name.get(), none.raw(), answer.get()))) return {};
+  return answer.Text();
+}
+
 }  // namespace host

@@ -90,6 +90,10 @@ class Held {
 // thread, or the HRESULT in hexadecimal.
 std::string FailureText(HRESULT hr);
 
+// The text the driver answers to DataConnector_ExecuteCommand(command)
+// with no argument; empty when it answers nothing or fails.
+std::string CommandText(DataConnector* driver, const char* command);
+
 }  // namespace host
 
 #endif  // OLCONN97_TOOLS_HOST_VALUES_H_

@@ -29,6 +29,7 @@ constexpr char kUsage[] =
     "  phone    the call pop-up host on the SIP user agent baresip\n"
     "  dial     click-to-dial a name or a number through baresip\n"
     "  cache    the contact cache: rebuild, refresh, status [--json]\n"
+    "  export   mirror the employee directory into a contacts folder (init, sync)\n"
     "  help     this text\n"
     "\n"
     "'olconn97 <command> --help' describes a command.\n"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
                   : command == "phone"   ? host::RunPhone
                   : command == "dial"    ? host::RunDial
                   : command == "cache"   ? host::RunCache
+                  : command == "export"  ? host::RunExport
                                          : nullptr;
   if (runner == nullptr) {
     std::fprintf(stderr, "olconn97: unknown command '%s'\n\n%s", command.c_str(), host::kUsage);

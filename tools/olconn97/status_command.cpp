@@ -60,18 +60,8 @@ bool ReadState(DataConnector* driver, DriverState* state, std::string* error) {
   }
   state->installed = installed != VARIANT_FALSE;
   state->version = version.str();
-  HostBstr command("cacheRecovery");
-  VARIANT none;
-  Api().VariantInit(&none);
-  HostVariant recovery;
-  if (SUCCEEDED(driver->DataConnector_ExecuteCommand(command.get(), none, recovery.get()))) {
-    state->cache_recovery = recovery.Text();
-  }
-  HostBstr problem_command("storeProblem");
-  HostVariant problem;
-  if (SUCCEEDED(driver->DataConnector_ExecuteCommand(problem_command.get(), none, problem.get()))) {
-    state->store_problem = problem.Text();
-  }
+  state->cache_recovery = CommandText(driver, "cacheRecovery");
+  state->store_problem = CommandText(driver, "storeProblem");
   return true;
 }
 
