@@ -27,6 +27,7 @@ class DataCache;
 class cContactRecord;
 class frmCreateCache;
 class frmConfigPIM;
+class frmOutSelFolder;
 struct LocalizationState;
 namespace registry {
 class Registry;
@@ -129,6 +130,8 @@ struct SharedState {
   Owned<frmCreateCache> progress_window;
   // The configuration window, created on first use (ConfigWindow()).
   Owned<frmConfigPIM> config_window;
+  // The folder selection window, created on first use (FolderSelectionWindow()).
+  Owned<frmOutSelFolder> folder_window;
   // What this process's start-up did about a cache file it could not use
   // (one line), or empty.
   std::string cache_recovery;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cache/data_cache.h"
+#include "cache/folder_window.h"
 #include "core/selected_folders.h"
 #include "core/shared_state.h"
 #include "diag/localize.h"
@@ -96,12 +97,10 @@ void frmConfigPIM::OnLoad() {
 }
 
 void frmConfigPIM::SelectFolders() {
-  // The folder selection dialog frmOutSelFolder is not part of the driver
-  // yet; the user's click is recorded rather than lost, and this window
-  // stays open.
-  diag::LogFailure(
-      kFolderSelFailureContext,
-      Status::NotImplemented("the folder selection dialog is not available yet", kWindowName));
+  // The dialog saves the choice; Reinitialize (or the host's complete
+  // WriteCache) reads it again and rebuilds.
+  Status shown = FolderSelectionWindow().Show(ui::ShowMode::kModal);
+  if (!shown.ok()) diag::LogFailure(kFolderSelFailureContext, shown);
 }
 
 void frmConfigPIM::Synchronize() {
@@ -125,6 +124,9 @@ frmConfigPIM& ConfigWindow() {
   return *window;
 }
 
-void ResetConfigWindowForTesting() { Shared().config_window.reset(); }
+void ResetConfigWindowForTesting() {
+  Shared().folder_window.reset();
+  Shared().config_window.reset();
+}
 
 }  // namespace olconn97

@@ -15,7 +15,7 @@ namespace olconn97 {
 
 class frmConfigPIM final : public ui::WindowModel {
  public:
-  // The folder selection command's failure line, while that dialog is missing.
+  // The failure line of the folder selection command.
   static constexpr char kFolderSelFailureContext[] = "Error (btnFolderSel): ";
 
   explicit frmConfigPIM(ui::Desktop& desktop);

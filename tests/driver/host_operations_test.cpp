@@ -14,6 +14,7 @@
 #include "cache/progress_window.h"
 #include "core/settings.h"
 #include "core/shared_state.h"
+#include "cache/folder_window.h"
 #include "driver/config_window.h"
 #include "outside/pim/store_files.h"
 #include "outside/pim/windows.h"
@@ -291,11 +292,11 @@ TEST_F(HostOperationsTest, ANotReadyDriverIgnoresTheCacheCommands) {
   ASSERT_TRUE(window.btnSynchro().Click());
   ASSERT_TRUE(window.btnInit().Click());
   EXPECT_FALSE(WalkPending());
-  // The folder command does not depend on the start-up; its dialog is
-  // still to come, which the log says, and the window stays.
+  // The folder command does not depend on the start-up: its dialog opens.
   ASSERT_TRUE(window.btnFolderSel().Click());
-  EXPECT_TRUE(Logged(
-      "Error (btnFolderSel): the folder selection dialog is not available yet in frmConfigPIM"));
+  EXPECT_TRUE(FolderSelectionWindow().loaded());
+  EXPECT_TRUE(FolderSelectionWindow().modal());
+  EXPECT_FALSE(Logged("Error (btnFolderSel)"));
   EXPECT_TRUE(window.loaded());
 }
 
