@@ -41,7 +41,10 @@ DriverLibrary::DriverLibrary() {
     if (candidate.find('/') != std::string::npos && access(candidate.c_str(), F_OK) != 0) continue;
     handle_ = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ != nullptr) {
-      path_ = candidate;
+      // Told as a plain path (not ".../bin/../lib/..."), as a user reads it.
+      char* real = realpath(candidate.c_str(), nullptr);
+      path_ = real != nullptr ? real : candidate;
+      std::free(real);
       break;
     }
     error_ = dlerror();
@@ -73,6 +76,7 @@ bool DriverLibrary::Resolve() {
          Bind(h, "VariantClear", &api_.VariantClear, &error_) &&
          Bind(h, "VariantChangeType", &api_.VariantChangeType, &error_) &&
          Bind(h, "GetErrorInfo", &api_.GetErrorInfo, &error_) &&
+         Bind(h, "olconn97_version", &api_.olconn97_version, &error_) &&
          Bind(h, "olconn97_reg", &api_.olconn97_reg, &error_) &&
          Bind(h, "olconn97_setting", &api_.olconn97_setting, &error_) &&
          Bind(h, "olconn97_store", &api_.olconn97_store, &error_) &&

@@ -20,6 +20,7 @@ struct DriverApi {
   decltype(&::VariantClear) VariantClear = nullptr;
   decltype(&::VariantChangeType) VariantChangeType = nullptr;
   decltype(&::GetErrorInfo) GetErrorInfo = nullptr;
+  decltype(&::olconn97_version) olconn97_version = nullptr;
   decltype(&::olconn97_reg) olconn97_reg = nullptr;
   decltype(&::olconn97_setting) olconn97_setting = nullptr;
   decltype(&::olconn97_store) olconn97_store = nullptr;
