@@ -23,8 +23,12 @@ std::vector<std::string> Candidates() {
   if (const char* chosen = std::getenv("OLCONN97_LIBRARY"); chosen != nullptr && *chosen != '\0') {
     return {chosen};
   }
+  // The build folder has the library beside this program; an installation
+  // has it in its own folder under lib/, which the build names relative to
+  // bin/ (OLCONN97_DRIVER_FOLDER), so no search path or RPATH is needed.
   std::string folder = ProgramFolder();
-  return {folder + "/libolconn97.so", folder + "/../lib/olconn97/libolconn97.so", "libolconn97.so"};
+  return {folder + "/libolconn97.so", folder + "/" OLCONN97_DRIVER_FOLDER "/libolconn97.so",
+          "libolconn97.so"};
 }
 
 template <typename T>

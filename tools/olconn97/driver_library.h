@@ -31,8 +31,9 @@ struct DriverApi {
 
 class DriverLibrary {
  public:
-  // Finds the library: $OLCONN97_LIBRARY, else beside this program, else
-  // ../lib/olconn97/ relative to it, else the system's search path.
+  // Finds the library: $OLCONN97_LIBRARY, else beside this program (the
+  // build folder), else where an installation puts it relative to this
+  // program (../lib/<multiarch>/olconn97/), else the system's search path.
   DriverLibrary();
   ~DriverLibrary();
   DriverLibrary(const DriverLibrary&) = delete;
