@@ -26,19 +26,17 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/tools/olconn97/driver_library.cp
 # --- the manual page and the package's changelog, compressed as Debian
 # ships them ---
 find_program(GZIP_PROGRAM gzip REQUIRED)
-set(OLCONN97_COMPRESSED)
-foreach(pair IN ITEMS "man/olconn97.1|man/olconn97.1.gz" "debian/changelog|doc/changelog.gz")
-  string(REPLACE "|" ";" pair "${pair}")
-  list(GET pair 0 source)
-  list(GET pair 1 output)
-  get_filename_component(output_folder ${CMAKE_BINARY_DIR}/${output} DIRECTORY)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${output}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${output_folder}
-    COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_SOURCE_DIR}/data/${source} > ${CMAKE_BINARY_DIR}/${output}
-    DEPENDS ${CMAKE_SOURCE_DIR}/data/${source})
-  list(APPEND OLCONN97_COMPRESSED ${CMAKE_BINARY_DIR}/${output})
-endforeach()
-add_custom_target(olconn97_docs ALL DEPENDS ${OLCONN97_COMPRESSED})
+function(olconn97_compress source output)
+  get_filename_component(folder ${output} DIRECTORY)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+    COMMAND ${GZIP_PROGRAM} -9n -c ${source} > ${output}
+    DEPENDS ${source})
+endfunction()
+olconn97_compress(${CMAKE_SOURCE_DIR}/data/man/olconn97.1 ${CMAKE_BINARY_DIR}/man/olconn97.1.gz)
+olconn97_compress(${CMAKE_SOURCE_DIR}/data/debian/changelog ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+add_custom_target(olconn97_docs ALL
+  DEPENDS ${CMAKE_BINARY_DIR}/man/olconn97.1.gz ${CMAKE_BINARY_DIR}/doc/changelog.gz)
 
 # --- what an installation holds ---
 install(TARGETS olconn97 LIBRARY DESTINATION ${OLCONN97_INSTALL_DIR}
@@ -56,17 +54,17 @@ install(FILES data/debian/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The pkg-config file names the prefix the files are installed under, which
-# is known only when they are: /usr for the package, /usr/local or --prefix
-# for cmake --install.
-install(CODE "
-  set(OLCONN97_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
-  set(OLCONN97_LIBDIR \"${OLCONN97_LIBDIR}\")
-  set(OLCONN97_INSTALL_DIR \"${OLCONN97_INSTALL_DIR}\")
-  set(CMAKE_INSTALL_INCLUDEDIR \"${CMAKE_INSTALL_INCLUDEDIR}\")
-  set(PROJECT_VERSION \"${PROJECT_VERSION}\")
-  configure_file(\"${CMAKE_SOURCE_DIR}/data/pkgconfig/olconn97.pc.in\"
-                 \"${CMAKE_BINARY_DIR}/pkgconfig/olconn97.pc\" @ONLY)")
+# is known for sure only when they are: /usr for the package, /usr/local or
+# --prefix for cmake --install. The installed copy is given it then.
+configure_file(data/pkgconfig/olconn97.pc.in ${CMAKE_BINARY_DIR}/pkgconfig/olconn97.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/olconn97.pc DESTINATION ${OLCONN97_LIBDIR}/pkgconfig)
+install(CODE "set(OLCONN97_PC_FILE ${OLCONN97_LIBDIR}/pkgconfig/olconn97.pc)")
+install(CODE [[
+  set(pc "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${OLCONN97_PC_FILE}")
+  file(READ "${pc}" text)
+  string(REGEX REPLACE "(^|\n)prefix=[^\n]*" "\\1prefix=${CMAKE_INSTALL_PREFIX}" text "${text}")
+  file(WRITE "${pc}" "${text}")
+]])
 
 # --- the Debian package ---
 set(OLCONN97_PACKAGE_MAINTAINER
@@ -99,8 +97,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "baresip-core, libnotify4, libqt6widgets6, khard, vdirsyncer")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
-# Installed with DESTDIR under the real prefix, so that what is written at
-# install time (the pkg-config file) names /usr, not CPack's staging folder.
+# Installed with DESTDIR under the real prefix, so that the prefix given to
+# the pkg-config file at install time is /usr, not CPack's staging folder.
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -82,6 +82,8 @@ fi
 if grep -rlF "$build" "$root"; then fail "these files name the build folder"; fi
 changelog_version=$(zcat "$root/usr/share/doc/olconn97/changelog.gz" | sed -n '1s/^olconn97 (\(.*\)).*/\1/p')
 [ "$changelog_version" = "$version" ] || fail "the changelog is of version '$changelog_version'"
+manual_title=$(zcat "$root/usr/share/man/man1/olconn97.1.gz" | sed -n '/^\.TH /p')
+[[ $manual_title == *"\"olconn97 $version\""* ]] || fail "the manual page is of another version: $manual_title"
 
 # A home of its own, the system's own search path, the temporary folder as
 # the working one: the only olconn97 within reach is the unpacked one.
