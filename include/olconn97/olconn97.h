@@ -62,6 +62,12 @@ STDAPI_(int) olconn97_reg(int argc, const char* const* argv);
  * decimal text. */
 STDAPI_(int) olconn97_setting(const char* key, const char* name, char* text, unsigned size);
 
+/* The driver's identity, for a host's version line: its title, the product's
+ * full name as the installation key gives it, and its version, as
+ * "olconn97 (Norvale Corvanta) 1.0". Copies at most size - 1 bytes and a NUL
+ * into `text` and returns the whole length, as olconn97_setting does. */
+STDAPI_(int) olconn97_version(char* text, unsigned size);
+
 /* Contact store: "folders" or "show FILE-or-ENTRYID", with --store DIR and
  * --json (argv[0] is the operation). Exit code 0 done, 1 failed, 2 bad
  * usage. */

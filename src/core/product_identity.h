@@ -31,6 +31,14 @@ void LoadProductIdentity();
 std::string ProductFullName();
 std::string ProductName();
 
+// The full name as the installation key gives it now, read the way Load
+// reads it, without touching the names the running driver loaded (a host
+// may ask before, or while, a driver lives).
+std::string InstalledProductFullName();
+
+// The driver's version number ("1.0"), fixed by its build.
+std::string_view DriverVersion();
+
 }  // namespace olconn97
 
 #endif  // OLCONN97_CORE_PRODUCT_IDENTITY_H_

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/product_identity.h"
 #include "core/shared_state.h"
 #include "driver/cache_command.h"
 #include "driver/data_connector.h"
@@ -42,6 +43,17 @@ class DataConnectorFactory final : public com::Object<DataConnectorFactory, ICla
   }
 };
 
+// A text handed to the host in its own buffer: at most size - 1 bytes and a
+// NUL; the whole length is returned, so the host can ask again with room.
+int CopyOut(const std::string& data, char* text, unsigned size) {
+  if (text != nullptr && size > 0) {
+    size_t copied = std::min<size_t>(data.size(), size - 1);
+    std::memcpy(text, data.data(), copied);
+    text[copied] = '\0';
+  }
+  return static_cast<int>(std::min<size_t>(data.size(), INT32_MAX));
+}
+
 }  // namespace
 }  // namespace olconn97
 
@@ -70,12 +82,14 @@ STDAPI_(int) olconn97_setting(const char* key, const char* name, char* text, uns
   std::string data = value.value().type == olconn97::registry::ValueType::kDword
                          ? std::to_string(value.value().AsDword())
                          : value.value().data;
-  if (text != nullptr && size > 0) {
-    size_t copied = std::min<size_t>(data.size(), size - 1);
-    std::memcpy(text, data.data(), copied);
-    text[copied] = '\0';
-  }
-  return static_cast<int>(std::min<size_t>(data.size(), INT32_MAX));
+  return olconn97::CopyOut(data, text, size);
+}
+
+STDAPI_(int) olconn97_version(char* text, unsigned size) {
+  std::string line = std::string(olconn97::kDriverTitle) + " (" +
+                     olconn97::InstalledProductFullName() + ") " +
+                     std::string(olconn97::DriverVersion());
+  return olconn97::CopyOut(line, text, size);
 }
 
 STDAPI_(int) olconn97_store(int argc, const char* const* argv) {

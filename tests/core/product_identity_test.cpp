@@ -38,5 +38,14 @@ TEST_F(ProductIdentityTest, NonBlankValuesReplaceTheDefaultsTrimmed) {
   EXPECT_EQ(DataPath(), data_home() + "/Acme Suite");
 }
 
+TEST_F(ProductIdentityTest, AHostReadsTheInstalledNameWithoutRenamingTheRunningDriver) {
+  LoadProductIdentity();
+  SetInstall("7316Name", " Acme Suite ");
+  EXPECT_EQ(InstalledProductFullName(), "Acme Suite");
+  EXPECT_EQ(ProductFullName(), "Norvale Corvanta");  // loaded once, at start-up
+  SetInstall("7316Name", "  ");
+  EXPECT_EQ(InstalledProductFullName(), "Norvale Corvanta");
+}
+
 }  // namespace
 }  // namespace olconn97

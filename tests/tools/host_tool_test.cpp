@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/utf8.h"
+#include "core/product_identity.h"
 #include "test_support.h"
 
 namespace olconn97::testing {
@@ -101,6 +102,18 @@ TEST_F(HostToolTest, StatusReportsTheDriverAsTheHostSeesIt) {
   EXPECT_EQ(status.out,
             "{\"PIMInstalled\":false,\"PIMName\":0,\"Version\":\"0\",\"CacheRecovery\":\"\"}\n");
   EXPECT_NE(Tool("status").out.find("PIMName: 0 (not ready"), std::string::npos);
+}
+
+TEST_F(HostToolTest, VersionNamesTheProductTheDriverVersionAndTheLibraryLoaded) {
+  const std::string version(DriverVersion());
+  ToolRun run = Tool("--version");
+  EXPECT_EQ(run.exit_code, 0) << Stderr();
+  EXPECT_EQ(run.out, "olconn97 (Norvale Corvanta) " + version + "\nlibrary: " +
+                         std::filesystem::canonical(OLCONN97_LIBRARY_PATH).string() + "\n");
+  ASSERT_EQ(Tool(R"(reg add 'HKLM\Software\Norvale\7316\Install' /v 7316Name /d 'Acme Suite' /f)")
+                .exit_code,
+            0);
+  EXPECT_EQ(Tool("--version").out.rfind("olconn97 (Acme Suite) " + version + "\n", 0), 0u);
 }
 
 TEST_F(HostToolTest, BadUsageGivesAClearMessageAndANonZeroExit) {

@@ -23,8 +23,12 @@ std::vector<std::string> Candidates() {
   if (const char* chosen = std::getenv("OLCONN97_LIBRARY"); chosen != nullptr && *chosen != '\0') {
     return {chosen};
   }
+  // The build folder has the library beside this program; an installation
+  // has it in its own folder under lib/, which the build names relative to
+  // bin/ (OLCONN97_DRIVER_FOLDER), so no search path or RPATH is needed.
   std::string folder = ProgramFolder();
-  return {folder + "/libolconn97.so", folder + "/../lib/olconn97/libolconn97.so", "libolconn97.so"};
+  return {folder + "/libolconn97.so", folder + "/" OLCONN97_DRIVER_FOLDER "/libolconn97.so",
+          "libolconn97.so"};
 }
 
 template <typename T>
@@ -41,7 +45,10 @@ DriverLibrary::DriverLibrary() {
     if (candidate.find('/') != std::string::npos && access(candidate.c_str(), F_OK) != 0) continue;
     handle_ = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ != nullptr) {
-      path_ = candidate;
+      // Told as a plain path (not ".../bin/../lib/..."), as a user reads it.
+      char* real = realpath(candidate.c_str(), nullptr);
+      path_ = real != nullptr ? real : candidate;
+      std::free(real);
       break;
     }
     error_ = dlerror();
@@ -73,6 +80,7 @@ bool DriverLibrary::Resolve() {
          Bind(h, "VariantClear", &api_.VariantClear, &error_) &&
          Bind(h, "VariantChangeType", &api_.VariantChangeType, &error_) &&
          Bind(h, "GetErrorInfo", &api_.GetErrorInfo, &error_) &&
+         Bind(h, "olconn97_version", &api_.olconn97_version, &error_) &&
          Bind(h, "olconn97_reg", &api_.olconn97_reg, &error_) &&
          Bind(h, "olconn97_setting", &api_.olconn97_setting, &error_) &&
          Bind(h, "olconn97_store", &api_.olconn97_store, &error_) &&

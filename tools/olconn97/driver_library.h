@@ -20,6 +20,7 @@ struct DriverApi {
   decltype(&::VariantClear) VariantClear = nullptr;
   decltype(&::VariantChangeType) VariantChangeType = nullptr;
   decltype(&::GetErrorInfo) GetErrorInfo = nullptr;
+  decltype(&::olconn97_version) olconn97_version = nullptr;
   decltype(&::olconn97_reg) olconn97_reg = nullptr;
   decltype(&::olconn97_setting) olconn97_setting = nullptr;
   decltype(&::olconn97_store) olconn97_store = nullptr;
@@ -30,8 +31,9 @@ struct DriverApi {
 
 class DriverLibrary {
  public:
-  // Finds the library: $OLCONN97_LIBRARY, else beside this program, else
-  // ../lib/olconn97/ relative to it, else the system's search path.
+  // Finds the library: $OLCONN97_LIBRARY, else beside this program (the
+  // build folder), else where an installation puts it relative to this
+  // program (../lib/<multiarch>/olconn97/), else the system's search path.
   DriverLibrary();
   ~DriverLibrary();
   DriverLibrary(const DriverLibrary&) = delete;

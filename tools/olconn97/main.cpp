@@ -32,9 +32,28 @@ constexpr char kUsage[] =
     "  export   mirror the employee directory into a contacts folder (init, sync)\n"
     "  help     this text\n"
     "\n"
-    "'olconn97 <command> --help' describes a command.\n"
+    "'olconn97 <command> --help' describes a command; 'olconn97 --version' names\n"
+    "the product, its version and the library loaded.\n"
     "Environment: OLCONN97_LIBRARY (the library to load), OLCONN97_REGISTRY_DIR\n"
     "(the folder of the settings files), OLCONN97_DEBUG (debug lines on stderr).\n";
+
+// The driver's own identity line, then the file it was loaded from.
+int PrintVersion() {
+  if (!Library().ok()) {
+    std::fprintf(stderr, "olconn97: cannot load the driver library: %s\n",
+                 Library().error().c_str());
+    return 1;
+  }
+  std::string line(64, '\0');
+  int length = Api().olconn97_version(line.data(), static_cast<unsigned>(line.size()));
+  if (length >= static_cast<int>(line.size())) {
+    line.resize(static_cast<size_t>(length) + 1);
+    length = Api().olconn97_version(line.data(), static_cast<unsigned>(line.size()));
+  }
+  line.resize(static_cast<size_t>(length < 0 ? 0 : length));
+  std::printf("%s\nlibrary: %s\n", line.c_str(), Library().path().c_str());
+  return 0;
+}
 
 }  // namespace
 
@@ -47,6 +66,7 @@ int main(int argc, char** argv) {
     std::fputs(host::kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
+  if (std::strcmp(argv[1], "--version") == 0) return host::PrintVersion();
   std::string command = argv[1];
   host::Args args(argv + 2, argv + argc);
   using Runner = int (*)(const host::Args&);
