@@ -38,12 +38,12 @@ TEST(CallSignalTest, TheNumberIsTheUserPartOrANumericDisplayName) {
 }
 
 TEST(CallSignalTest, TheCallerLineNamesWhatIsKnown) {
-  CallerView ann{"+33123456789", true, "Smith, Ann", "Acme", "Contacts", 0};
+  CallerView ann{"+33123456789", true, "Smith, Ann", "Acme", "Contacts", 0, "1"};
   EXPECT_EQ(CallerLine(ann), "Smith, Ann, Acme, +33123456789 (Contacts)");
   ann.company.clear();
   ann.others = 2;
   EXPECT_EQ(CallerLine(ann), "Smith, Ann, +33123456789 (Contacts) and 2 other contacts");
-  EXPECT_EQ(CallerLine({"0123", false, "", "", "", 0}), "0123 unknown caller");
+  EXPECT_EQ(CallerLine({"0123", false, "", "", "", 0, "1"}), "0123 unknown caller");
   EXPECT_EQ(CallerLine({}), "unknown caller");
 }
 

@@ -25,12 +25,15 @@ class PhoneCommandTest : public ::testing::Test {
               "TEL;TYPE=WORK,VOICE:+33 1 23 45 67 89\r\nEND:VCARD\r\n");
     ASSERT_TRUE(agent_.listening());
   }
-  // Starts the host and takes its connection.
-  void StartPhone() {
+  // Starts the host and takes its connection; with a display (Qt's
+  // offscreen one) it shows its pop-up windows too.
+  void StartPhone(bool display = false) {
+    std::vector<std::string> environment = HostEnvironment(home_);
+    if (display) environment.push_back("QT_QPA_PLATFORM=offscreen");
     phone_ = std::make_unique<BackgroundProcess>(
         std::vector<std::string>{OLCONN97_HOST_PATH, "phone", "--baresip",
                                  "127.0.0.1:" + std::to_string(agent_.port()), "--no-notify"},
-        HostEnvironment(home_), output());
+        environment, output());
     ASSERT_TRUE(agent_.Accept(std::chrono::seconds(15))) << Output();
   }
   std::string store() const { return home_.Child("data") + "/olconn97/pim"; }
@@ -54,7 +57,7 @@ class PhoneCommandTest : public ::testing::Test {
 };
 
 TEST_F(PhoneCommandTest, ShowsTheCallerAndJournalsTheCallWhenItEnds) {
-  StartPhone();
+  StartPhone(/*display=*/true);
   FakeCall call;
   call.peer_uri = "sip:+33123456789@127.0.0.1;transport=udp";
   ASSERT_TRUE(agent_.SendEvent("CALL_INCOMING", call));
@@ -64,6 +67,7 @@ TEST_F(PhoneCommandTest, ShowsTheCallerAndJournalsTheCallWhenItEnds) {
   ASSERT_TRUE(WaitFor([&] { return JournalEntries() == 1; })) << Output();
   EXPECT_EQ(phone_->Stop(), 0);
   EXPECT_NE(Output().find("Stopped (0 calls under way)"), std::string::npos) << Output();
+  EXPECT_EQ(Output().find("No pop-up window"), std::string::npos) << Output();
 }
 
 TEST_F(PhoneCommandTest, BadFramesAndHostileNumbersAreReportedAndSkipped) {

@@ -92,21 +92,7 @@ int RunActions(const Args& args) {
   }
   LONG count = 0;
   list.get()->get_Count(&count);
-  std::vector<ActionView> actions;
-  Held<IUnknown> walk_unknown;
-  list.get()->get_NewEnum(walk_unknown.Receive());
-  Held<IEnumVARIANT> walk;
-  if (walk_unknown.get() != nullptr) {
-    walk_unknown.get()->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(walk.Receive()));
-  }
-  VARIANT next;
-  ULONG fetched = 0;
-  while (walk.get() != nullptr && walk.get()->Next(1, &next, &fetched) == S_OK && fetched == 1) {
-    if (next.vt == VT_DISPATCH && next.pdispVal != nullptr) {
-      actions.push_back(ReadAction(next.pdispVal));
-    }
-    Api().VariantClear(&next);
-  }
+  std::vector<ActionView> actions = ReadActions(list.get());
   std::vector<std::string> problems;
   std::string ring = EventWords(kRingActions, &problems);
   std::string hangup = EventWords(kHangupActions, &problems);

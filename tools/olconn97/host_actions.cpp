@@ -116,6 +116,25 @@ ActionView ReadAction(IDispatch* action) {
   return view;
 }
 
+std::vector<ActionView> ReadActions(PIMActions* list) {
+  std::vector<ActionView> actions;
+  Held<IUnknown> walk_unknown;
+  list->get_NewEnum(walk_unknown.Receive());
+  Held<IEnumVARIANT> walk;
+  if (walk_unknown.get() != nullptr) {
+    walk_unknown.get()->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(walk.Receive()));
+  }
+  VARIANT next;
+  ULONG fetched = 0;
+  while (walk.get() != nullptr && walk.get()->Next(1, &next, &fetched) == S_OK && fetched == 1) {
+    if (next.vt == VT_DISPATCH && next.pdispVal != nullptr) {
+      actions.push_back(ReadAction(next.pdispVal));
+    }
+    Api().VariantClear(&next);
+  }
+  return actions;
+}
+
 std::string ActionJson(const ActionView& action) {
   std::string out = "{\"id\":" + std::to_string(action.id) + ",\"word\":" +
                     Quoted(WordOf(action.id)) + ",\"name\":" + Quoted(action.name) +

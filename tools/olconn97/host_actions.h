@@ -46,6 +46,8 @@ struct ActionView {
 };
 
 ActionView ReadAction(IDispatch* action);
+// Every action of the list, walked as a host walks a collection (NewEnum).
+std::vector<ActionView> ReadActions(PIMActions* list);
 std::string ActionJson(const ActionView& action);
 void PrintAction(const ActionView& action);
 

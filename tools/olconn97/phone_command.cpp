@@ -17,18 +17,22 @@
 #include "contact_view.h"
 #include "host_actions.h"
 #include "phone_host.h"
+#include "phone_popup.h"
 
 namespace host {
 
 namespace {
 
 constexpr char kPhoneHelp[] =
-    "usage: olconn97 phone [--baresip HOST:PORT] [--no-notify]\n"
+    "usage: olconn97 phone [--baresip HOST:PORT] [--no-notify] [--no-popup]\n"
+    "       olconn97 phone --configure\n"
     "\n"
     "The call pop-up host: creates the driver once, listens to the SIP user agent\n"
     "baresip on its control port (its ctrl_tcp module) and, for every call, finds\n"
     "the caller, shows one line here (and a desktop notification where a session\n"
-    "bus is), and runs the actions set up for the call's events. It runs until\n"
+    "bus is, and a pop-up window where a display is: the caller's name, company,\n"
+    "number and folder, or a button that makes a card for an unknown caller; it\n"
+    "closes at hang-up), and runs the actions set up for the call's events. It runs until\n"
     "Ctrl-C or SIGTERM, and connects again whenever baresip restarts.\n"
     "\n"
     "baresip: load ctrl_tcp (in ~/.baresip/config: 'module ctrl_tcp.so' and\n"
@@ -45,7 +49,10 @@ constexpr char kPhoneHelp[] =
     "Actions are named open, close, mail, journal, launch, separated by blanks.\n"
     "\n"
     "  --baresip HOST:PORT   the control port, for this run\n"
-    "  --no-notify           no desktop notifications\n";
+    "  --no-notify           no desktop notifications\n"
+    "  --no-popup            no pop-up window\n"
+    "  --configure           a window to choose the actions of each event and their\n"
+    "                        settings (needs a display); they are saved as above\n";
 
 constexpr char kDialHelp[] =
     "usage: olconn97 dial NAME-OR-NUMBER [--baresip HOST:PORT]\n"
@@ -158,7 +165,15 @@ CallSignal SignalOf(const SipEvent& event) {
 struct PhoneOptions {
   std::string address;
   bool notify = true;
+  bool popup = true;
 };
+
+// The folder the driver library was loaded from, where its plugins are.
+std::string LibraryFolder() {
+  const std::string& path = Library().path();
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
 
 int Listen(DataConnector* driver, PIMActions* list, const PhoneOptions& options) {
   std::string host;
@@ -168,6 +183,18 @@ int Listen(DataConnector* driver, PIMActions* list, const PhoneOptions& options)
     return 2;
   }
   Notifier notifier;
+  PhonePopup popup;
+  if (options.popup) {
+    std::string why;
+    if (!popup.Start(LibraryFolder(), &why)) std::printf("No pop-up window: %s\n", why.c_str());
+  }
+  popup.on_create_card = [driver](const std::string& number) {
+    // Named by its number, shown, and found by the next call from it.
+    HostBstr name("");
+    HostBstr phone(number);
+    HRESULT hr = driver->Dataconnector_CreateContact(name.get(), phone.get(), VARIANT_TRUE);
+    if (FAILED(hr)) std::fprintf(stderr, "olconn97 phone: %s\n", FailureText(hr).c_str());
+  };
   PhoneHost::Sinks sinks;
   sinks.show = [&](const std::string& direction, const CallerView& caller) {
     std::string line = CallerLine(caller);
@@ -176,7 +203,9 @@ int Listen(DataConnector* driver, PIMActions* list, const PhoneOptions& options)
     if (options.notify) {
       notifier.Notify(direction == "incoming" ? "Incoming call" : "Outgoing call", line);
     }
+    popup.ShowCaller(direction, caller);
   };
+  sinks.ended = [&](const std::string& call_id) { popup.CallEnded(call_id); };
   sinks.report = [](const std::string& line) {
     std::fprintf(stderr, "olconn97 phone: %s\n", line.c_str());
   };
@@ -225,7 +254,9 @@ int Listen(DataConnector* driver, PIMActions* list, const PhoneOptions& options)
     // The driver's own work (a refresh, its windows' timers) runs between
     // events; while it has some, the loop comes back soon.
     bool driver_busy = Api().olconn97_pump(0) != 0;
-    int timeout_ms = driver_busy ? 20 : 1000;
+    // The pop-up's windows need their events run while they are up.
+    popup.ProcessEvents(0);
+    int timeout_ms = driver_busy ? 20 : popup.started() ? 50 : 1000;
     if (!control.connected()) {
       auto remaining = backoff.Remaining(ReconnectBackoff::Clock::now());
       timeout_ms = std::min<int>(timeout_ms, static_cast<int>(remaining.count()));
@@ -246,6 +277,39 @@ int Listen(DataConnector* driver, PIMActions* list, const PhoneOptions& options)
   return 0;
 }
 
+// The action window: what the user chose is saved as the host's settings.
+int Configure(PIMActions* list) {
+  PhonePopup popup;
+  std::string why;
+  if (!popup.Start(LibraryFolder(), &why)) {
+    std::fprintf(stderr, "olconn97 phone --configure: %s; set the values with 'olconn97 reg add' "
+                         "as 'olconn97 phone --help' says\n",
+                 why.c_str());
+    return 1;
+  }
+  std::vector<ActionView> actions = ReadActions(list);
+  std::vector<PhonePopup::Chosen> chosen;
+  if (!popup.ChooseActions(actions, HostSetting(kRingActions.value_name, kRingActions.fallback),
+                           HostSetting(kHangupActions.value_name, kHangupActions.fallback),
+                           HostSetting(kMissedActions.value_name, kMissedActions.fallback),
+                           &chosen)) {
+    std::printf("Nothing changed.\n");
+    return 0;
+  }
+  int failed = 0;
+  const std::string key = std::string("HKCU\\") + kHostKey;
+  for (const PhonePopup::Chosen& value : chosen) {
+    // An empty text would delete nothing and say nothing: a blank keeps
+    // "no action" apart from "not set".
+    const std::string data = value.value.empty() ? " " : value.value;
+    const char* argv[] = {"add", key.c_str(), "/v", value.name.c_str(), "/d", data.c_str(), "/f"};
+    if (Api().olconn97_reg(7, argv) != 0) ++failed;
+  }
+  std::printf("Saved %zu settings under %s\n", chosen.size() - static_cast<size_t>(failed),
+              key.c_str());
+  return failed == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int RunPhone(const Args& args) {
@@ -255,11 +319,16 @@ int RunPhone(const Args& args) {
   }
   PhoneOptions options;
   std::string address;
+  bool configure = false;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--baresip" && i + 1 < args.size()) {
       address = args[++i];
     } else if (args[i] == "--no-notify") {
       options.notify = false;
+    } else if (args[i] == "--no-popup") {
+      options.popup = false;
+    } else if (args[i] == "--configure") {
+      configure = true;
     } else {
       std::fprintf(stderr, "olconn97 phone: unexpected '%s'\n%s", args[i].c_str(), kPhoneHelp);
       return 2;
@@ -276,6 +345,7 @@ int RunPhone(const Args& args) {
   for (const std::string& problem : problems) {
     std::fprintf(stderr, "olconn97 phone: %s\n", problem.c_str());
   }
+  if (configure) return Configure(list.get());
   return Listen(driver.get(), list.get(), options);
 }
 

@@ -65,6 +65,7 @@ void PhoneHost::Begin(const CallSignal& signal) {
   call.number = CallerNumber(signal.peer_uri, signal.peer_name);
   call.local = UriUserPart(signal.account);
   CallerView caller = FindCaller(call);
+  caller.call_id = signal.id;
   SetCallData(call, "");
   if (sinks_.show) sinks_.show(call.direction, caller);
   std::vector<std::string> problems;
@@ -159,6 +160,7 @@ void PhoneHost::End(const std::string& id) {
   RunActions(call, actions);
   if (call.contact != nullptr) call.contact->Release();
   calls_.erase(id);
+  if (sinks_.ended) sinks_.ended(id);
 }
 
 }  // namespace host

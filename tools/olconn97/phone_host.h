@@ -48,6 +48,7 @@ struct CallerView {
   bool known = false;
   std::string name, company, folder;
   int others = 0;  // further contacts with that number
+  std::string call_id;
 };
 // "Ann Smith, Acme, +33123456789 (Contacts)", "+3399 unknown caller".
 std::string CallerLine(const CallerView& caller);
@@ -58,6 +59,8 @@ class PhoneHost {
   struct Sinks {
     // The caller is shown (the terminal line, a desktop notification).
     std::function<void(const std::string& direction, const CallerView& caller)> show;
+    // The call ended: what shows it can go.
+    std::function<void(const std::string& call_id)> ended;
     // A line worth the user's attention (an action that failed, a bad event).
     std::function<void(const std::string& line)> report;
   };
