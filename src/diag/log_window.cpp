@@ -1,8 +1,11 @@
 #include "diag/log_window.h"
 
+#include <cerrno>
+
 #include <cstdio>
 #include <utility>
 
+#include "core/data_paths.h"
 #include "core/product_identity.h"
 #include "core/settings.h"
 #include "core/shared_state.h"
@@ -67,10 +70,26 @@ void FLog::WriteWaitingLines() {
 }
 
 // Keeps exactly one older generation: the previous run's log becomes
-// olconn97_o.log and this run starts an empty olconn97.log.
+// olconn97_o.log and this run starts an empty olconn97.log. Beside the
+// driver, as always; where the driver's folder is not the user's to write
+// (an installed driver under /usr/lib), in the data folder instead, rather
+// than no log at all.
 void FLog::PrepareLogFile() {
+  Result<std::unique_ptr<shell::WritableFile>> opened =
+      OpenLogFileIn(Shared().services.shell().AppPath());
+  const int refused = opened.ok() ? 0 : opened.status().os_error();
+  if (refused == EACCES || refused == EPERM || refused == EROFS) {
+    opened = OpenLogFileIn(DataPath());
+  }
+  if (!opened.ok()) {
+    ShowFailure(opened.status());
+    return;
+  }
+  log_file_ = std::move(opened).value();
+}
+
+Result<std::unique_ptr<shell::WritableFile>> FLog::OpenLogFileIn(const std::string& folder) {
   shell::Shell& shell = Shared().services.shell();
-  const std::string folder = shell.AppPath();
   const std::string current = folder + "/" + std::string(kLogFileName);
   const std::string previous = folder + "/" + std::string(kPreviousLogFileName);
   // Neither step matters when it fails: there may be no earlier log at all.
@@ -85,11 +104,7 @@ void FLog::PrepareLogFile() {
     opened.value().reset();
     opened = shell.OpenForWriting(current, shell::OpenMode::kAppend);
   }
-  if (!opened.ok()) {
-    ShowFailure(opened.status());
-    return;
-  }
-  log_file_ = std::move(opened).value();
+  return opened;
 }
 
 void FLog::Unload() {

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "base/status.h"
 #include "outside/shell/shell.h"
 
@@ -80,6 +81,9 @@ class FLog {
 
  private:
   void PrepareLogFile();
+  // Starts the log file in `folder`, the previous one kept as the older
+  // generation.
+  Result<std::unique_ptr<shell::WritableFile>> OpenLogFileIn(const std::string& folder);
   void WriteWaitingLines();
   void AddToList(std::string line);
   void WriteLine(std::string_view line);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
+#include "core/data_paths.h"
 #include "core/settings.h"
 #include "diag/log.h"
 #include "test_support.h"
@@ -124,6 +126,28 @@ TEST_F(LogWindowTest, LogFileThatCannotBeOpenedIsShownOnceThenLinesAreDropped) {
   log.AddSimpleLog("lost");
   EXPECT_EQ(message_boxes_.shown.size(), 1u);
   EXPECT_TRUE(log.LLog().items.empty());
+}
+
+// An installed driver's folder (/usr/lib/...) is not the user's to write.
+class ReadOnlyAppFolderShell : public shell::ShellWrapper {
+ public:
+  using ShellWrapper::ShellWrapper;
+  Result<std::unique_ptr<shell::WritableFile>> OpenForWriting(const std::string& path,
+                                                              shell::OpenMode mode) override {
+    if (path.rfind(AppPath() + "/", 0) == 0) return Status::FromErrno(EACCES, path);
+    return ShellWrapper::OpenForWriting(path, mode);
+  }
+};
+
+TEST_F(LogWindowTest, AFolderTheUserCannotWriteSendsTheLogToTheDataFolder) {
+  ReadOnlyAppFolderShell read_only(*shell_);
+  Shared().services.SetShell(&read_only);
+  SetMode("2");
+  FLog& log = LogWindow();
+  log.Addlog("kept");
+  EXPECT_TRUE(message_boxes_.shown.empty());
+  EXPECT_EQ(ReadFile(DataPath() + "/olconn97.log"), std::string(kStamp) + ": kept\r\n");
+  Shared().services.SetShell(shell_.get());
 }
 
 TEST_F(LogWindowTest, ResizeFollowsTheWindowOrComplains) {
