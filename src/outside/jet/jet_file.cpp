@@ -74,11 +74,20 @@ Result<JetFileShape> ReadShape(const std::string& path) {
 
 // The reading process: reads, sends, and ends without returning into the
 // caller's code (no unwinding, no handlers run at exit, no buffers of the
-// caller's flushed twice). What libmdb says on stderr goes nowhere.
+// caller's flushed twice). What libmdb prints goes nowhere.
 [[noreturn]] void RunReader(const std::string& path, const JetFileShape& shape, int fd) {
   try {
     int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null >= 0) dup2(null, STDERR_FILENO);
+    for (int output : {STDOUT_FILENO, STDERR_FILENO}) {
+      if (null >= 0) dup2(null, output);
+    }
+    // libmdb's own settings: texts come as UTF-8, the file is the one named,
+    // no debugging output.
+    setenv("MDBICONV", "UTF-8", 1);
+    unsetenv("MDBPATH");
+    unsetenv("MDBOPTS");
+    // A crash ends this process as a crash, whatever handlers the host set.
+    for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGPIPE}) signal(fault, SIG_DFL);
     if (reader_hook_for_testing != nullptr) reader_hook_for_testing();
     PipeWriter out(fd);
     Status read = ReadJetTables(path, shape, out);
@@ -108,9 +117,10 @@ class ReaderProcess {
     pid_t waited = RetryOnInterrupt([&] { return waitpid(pid_, &status, 0); });
     reaped_ = true;
     if (waited != pid_) return "";  // reaped by a handler of the host's
-    if (WIFSIGNALED(status))
-      return " (libmdb crashed: signal " + std::to_string(WTERMSIG(status)) + ")";
-    return " (the reader exited with status " + std::to_string(WEXITSTATUS(status)) + ")";
+    if (WIFSIGNALED(status)) {
+      return " (the reading process was ended by signal " + std::to_string(WTERMSIG(status)) + ")";
+    }
+    return " (the reading process exited with status " + std::to_string(WEXITSTATUS(status)) + ")";
   }
 
  private:

@@ -30,6 +30,9 @@ constexpr uint32_t kSystemTableFlags = 0x80000002;
 // kNextPageOffset (0 at the last).
 constexpr unsigned char kDefinitionPage = 0x02;
 constexpr int kNextPageOffset = 4;
+// The first byte of a page map: 0, a bitmap of pages; 1, a list of pages
+// holding such bitmaps.
+constexpr unsigned char kMapOfMapPages = 1;
 
 struct MdbCloser {
   void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
@@ -168,6 +171,13 @@ Result<TableHandle> MdbReader::OpenTable(MdbCatalogEntry* entry) {
 // (libmdb reads a page past the end as zeros, and the rows on it as none).
 Status MdbReader::CheckPagesInFile(const MdbTableDef& table, const std::string& name) {
   if (table.map_sz < 1) return Status::Corrupt("table '" + name + "' has no page map");
+  // A large table's map lists pages that hold its map.
+  if (table.usage_map[0] == kMapOfMapPages) {
+    for (size_t at = 1; at + 4 <= table.map_sz; at += 4) {
+      OLC_RETURN_IF_ERROR(CheckPage(ReadNumber<uint32_t>(table.usage_map + at),
+                                    "the page map of table '" + name + "'"));
+    }
+  }
   int32_t page = 0;
   while (true) {
     int32_t next = mdb_map_find_next(mdb_, table.usage_map, static_cast<unsigned>(table.map_sz),

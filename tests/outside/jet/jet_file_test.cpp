@@ -303,8 +303,10 @@ TEST_F(JetFileTest, AReaderThatCrashesOrHangsIsEnded) {
   SetJetReaderHookForTesting([] { raise(SIGSEGV); });
   Result<std::unique_ptr<Database>> crashed = Open(path);
   EXPECT_EQ(crashed.status().code(), Code::kCorrupt);
-  EXPECT_EQ(crashed.status().description().rfind("The Jet file '" + path + "' is damaged: ", 0), 0u)
-      << crashed.status().description();
+  EXPECT_EQ(crashed.status().description(),
+            "The Jet file '" + path +
+                "' is damaged: reading it ended early (the reading process was ended by signal " +
+                std::to_string(SIGSEGV) + ").");
 
   SetJetReadStallLimitForTesting(std::chrono::milliseconds(300));
   SetJetReaderHookForTesting([] {
