@@ -78,6 +78,13 @@ STDAPI_(int) olconn97_store(int argc, const char* const* argv);
  * ended. Exit code 0 done, 1 failed, 2 bad usage. */
 STDAPI_(int) olconn97_cache(int argc, const char* const* argv);
 
+/* Employee directory: "import FILE.csv ... --into PATH" makes or fills an
+ * SQLite directory from CSV files, one per table, all or nothing; "show
+ * PATH" with --json lists its tables, columns and row counts (PATH may be a
+ * Jet file). argv[0] is the operation. Exit code 0 done, 1 failed, 2 bad
+ * usage. */
+STDAPI_(int) olconn97_directory(int argc, const char* const* argv);
+
 /* Demo: creates the demo contact store in `folder` (made when missing).
  * 0 created, 1 failed (the reason on stderr), 3 the store holds contacts
  * already (left as it is). */

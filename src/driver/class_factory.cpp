@@ -13,6 +13,7 @@
 #include "driver/data_connector.h"
 #include "driver/demo_store.h"
 #include "driver/pim_connection.h"
+#include "export/directory_command.h"
 #include "olconn97/olconn97.h"
 #include "outside/com/automation_object.h"
 #include "outside/com/object.h"
@@ -103,6 +104,13 @@ STDAPI_(int) olconn97_store(int argc, const char* const* argv) {
                                     [](std::string_view line) { std::cerr << line << "\n"; });
   };
   return olconn97::pim::RunStoreCommand(args, open, std::cout, std::cerr);
+}
+
+STDAPI_(int) olconn97_directory(int argc, const char* const* argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] == nullptr ? "" : argv[i]);
+  return olconn97::RunDirectoryCommand(args, olconn97::Shared().services.shell(), std::cout,
+                                       std::cerr);
 }
 
 STDAPI_(int) olconn97_demo_store(const char* folder) {

@@ -4,6 +4,7 @@
 #include "core/data_paths.h"
 #include "core/settings.h"
 #include "diag/log_window.h"
+#include "export/directory_schema.h"
 #include "outside/jet/dao.h"
 #include "outside/pim/item_classes.h"
 
@@ -58,14 +59,7 @@ com::ComPtr<Contact> ContactTestBase::Filled(pim::Item* item) {
 
 void ContactTestBase::WriteDirectory(const std::vector<std::string>& employees,
                                      const std::string& default_labels) {
-  std::string sql =
-      "CREATE TABLE Employees (EmployeeId INTEGER PRIMARY KEY, LastName TEXT, Categories TEXT, "
-      "AssistantID INTEGER, BusinessPhoneLabel TEXT, BusinessPhone2Label TEXT, "
-      "MobilePhoneLabel TEXT, HomePhoneLabel TEXT, PagerPhoneLabel TEXT, OtherPhoneLabel TEXT, "
-      "AssistantPhoneLabel TEXT);\n"
-      "CREATE TABLE \"Default\" (BusinessPhoneLabel TEXT, BusinessPhone2Label TEXT, "
-      "MobilePhoneLabel TEXT, HomePhoneLabel TEXT, PagerPhoneLabel TEXT, OtherPhoneLabel TEXT, "
-      "AssistantPhoneLabel TEXT);\n";
+  std::string sql(DirectorySchemaSql());
   for (const std::string& row : employees) {
     sql += "INSERT INTO Employees (" + std::string(kEmployeeColumns) + ") VALUES (" + row + ");\n";
   }

@@ -12,6 +12,7 @@
 #include "core/selected_folders.h"
 #include "core/settings.h"
 #include "core/shared_state.h"
+#include "export/directory_schema.h"
 #include "export/export_folder.h"
 #include "outside/jet/dao.h"
 
@@ -20,21 +21,12 @@ namespace {
 
 using testing::CacheTest;
 
-constexpr char kDirectorySchema[] =
-    "CREATE TABLE Employees (EmployeeId INTEGER PRIMARY KEY, FirstName TEXT, LastName TEXT,"
-    " Department TEXT, EmailAddress TEXT, BusinessPhone TEXT, BusinessPhone2 TEXT,"
-    " MobilePhone TEXT, HomePhone TEXT, PagerPhone TEXT, BillingInformation TEXT,"
-    " OtherPhone TEXT, Categories TEXT, AssistantID INTEGER);"
-    "CREATE TABLE BLFPagesContents (EmployeeId INTEGER, BLFpageId INTEGER,"
-    " BindToEmployee INTEGER);"
-    "CREATE TABLE \"Default\" (Setting TEXT, Value TEXT);";
-
 class ExportFolderTest : public CacheTest {
  protected:
   void SetUp() override {
     CacheTest::SetUp();
     directory_path_ = temp_.Child("stx.mdb");
-    ASSERT_TRUE(jet::DBEngine().CreateDatabase(directory_path_, kDirectorySchema).ok());
+    ASSERT_TRUE(jet::DBEngine().CreateDatabase(directory_path_, DirectorySchemaSql()).ok());
     directory_ = jet::DBEngine().OpenDatabase(directory_path_).value();
   }
   void TearDown() override { (void)directory_->Close(); }

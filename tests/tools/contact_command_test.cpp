@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "export/directory_schema.h"
 #include "outside/jet/dao.h"
 #include "test_support.h"
 
@@ -30,20 +31,14 @@ class ContactCommandTest : public ::testing::Test {
                    "' /f")
                   .exit_code,
               0);
-    const char* labels =
-        "BusinessPhoneLabel TEXT, BusinessPhone2Label TEXT, MobilePhoneLabel TEXT, "
-        "HomePhoneLabel TEXT, PagerPhoneLabel TEXT, OtherPhoneLabel TEXT, "
-        "AssistantPhoneLabel TEXT";
-    ASSERT_TRUE(jet::DBEngine()
-                    .CreateDatabase(data_path + "/stx.mdb",
-                                    std::string("CREATE TABLE Employees (EmployeeId INTEGER, "
-                                                "Categories TEXT, AssistantID INTEGER, ") +
-                                        labels + "); CREATE TABLE \"Default\" (" + labels +
-                                        "); INSERT INTO Employees VALUES "
-                                        "(42, '2', 7, '', '', 'Cell', '', '', '', ''); "
-                                        "INSERT INTO \"Default\" VALUES "
-                                        "('', '', '', '', '', '', '');")
-                    .ok());
+    ASSERT_TRUE(
+        jet::DBEngine()
+            .CreateDatabase(data_path + "/stx.mdb",
+                            std::string(DirectorySchemaSql()) +
+                                "INSERT INTO Employees (EmployeeId, Categories, AssistantID,"
+                                " MobilePhoneLabel) VALUES (42, '2', 7, 'Cell');"
+                                "INSERT INTO \"Default\" (BusinessPhoneLabel) VALUES ('');")
+            .ok());
   }
 
   ToolRun Tool(const std::string& arguments) { return RunHostTool(home_, arguments); }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "export/directory_schema.h"
 #include "outside/jet/dao.h"
 #include "test_support.h"
 
@@ -14,15 +15,10 @@ class ExportCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
     directory_ = home_.Child("stx.mdb");
-    ASSERT_TRUE(jet::DBEngine()
-                    .CreateDatabase(directory_,
-                                    "CREATE TABLE Employees (EmployeeId INTEGER PRIMARY KEY,"
-                                    " FirstName TEXT, LastName TEXT, BusinessPhone TEXT);"
-                                    "CREATE TABLE BLFPagesContents (EmployeeId INTEGER,"
-                                    " BLFpageId INTEGER, BindToEmployee INTEGER);")
-                    .ok());
-    Change("INSERT INTO Employees VALUES (1, 'Front', 'Desk', '+33 1 40 00 00 01'),"
-           " (2, 'Ida', 'Berg', '+33 1 40 00 00 02'), (3, 'Max', 'Cole', '+33 1 40 00 00 03');"
+    ASSERT_TRUE(jet::DBEngine().CreateDatabase(directory_, DirectorySchemaSql()).ok());
+    Change("INSERT INTO Employees (EmployeeId, FirstName, LastName, BusinessPhone) VALUES"
+           " (1, 'Front', 'Desk', '+33 1 40 00 00 01'), (2, 'Ida', 'Berg', '+33 1 40 00 00 02'),"
+           " (3, 'Max', 'Cole', '+33 1 40 00 00 03');"
            "INSERT INTO BLFPagesContents VALUES (1, 1, 0), (2, 2, 0), (3, 2, 0);");
   }
   void Change(const std::string& statements) {
@@ -50,7 +46,8 @@ TEST_F(ExportCommandTest, InitThenSyncCountWhatChangedInTheFolder) {
 
   Change("DELETE FROM BLFPagesContents WHERE EmployeeId = 3;"
          "UPDATE Employees SET BusinessPhone = '+33 1 40 00 00 99' WHERE EmployeeId = 1;"
-         "INSERT INTO Employees VALUES (4, 'Bo', 'Dahl', '+33 1 40 00 00 04');"
+         "INSERT INTO Employees (EmployeeId, FirstName, LastName, BusinessPhone)"
+         " VALUES (4, 'Bo', 'Dahl', '+33 1 40 00 00 04');"
          "INSERT INTO BLFPagesContents VALUES (4, 2, 0);");
   ToolRun sync = RunHostTool(home_, "export sync --json --folder Colleagues --from '" +
                                         directory_ + "'");

@@ -65,6 +65,12 @@ int RunStore(const Args& args) {
   return Api().olconn97_store(static_cast<int>(argv.size()), argv.data());
 }
 
+int RunDirectory(const Args& args) {
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  return Api().olconn97_directory(static_cast<int>(argv.size()), argv.data());
+}
+
 int RunReg(const Args& args) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::fputs(kRegHelp, args.empty() ? stderr : stdout);

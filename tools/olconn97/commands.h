@@ -16,6 +16,7 @@ int RunStatus(const Args& args);
 int RunDemo(const Args& args);
 int RunReg(const Args& args);
 int RunStore(const Args& args);
+int RunDirectory(const Args& args);
 int RunCache(const Args& args);
 int RunExport(const Args& args);
 int RunContact(const Args& args);

@@ -84,6 +84,7 @@ bool DriverLibrary::Resolve() {
          Bind(h, "olconn97_reg", &api_.olconn97_reg, &error_) &&
          Bind(h, "olconn97_setting", &api_.olconn97_setting, &error_) &&
          Bind(h, "olconn97_store", &api_.olconn97_store, &error_) &&
+         Bind(h, "olconn97_directory", &api_.olconn97_directory, &error_) &&
          Bind(h, "olconn97_demo_store", &api_.olconn97_demo_store, &error_) &&
          Bind(h, "olconn97_cache", &api_.olconn97_cache, &error_) &&
          Bind(h, "olconn97_pump", &api_.olconn97_pump, &error_);

@@ -24,6 +24,7 @@ struct DriverApi {
   decltype(&::olconn97_reg) olconn97_reg = nullptr;
   decltype(&::olconn97_setting) olconn97_setting = nullptr;
   decltype(&::olconn97_store) olconn97_store = nullptr;
+  decltype(&::olconn97_directory) olconn97_directory = nullptr;
   decltype(&::olconn97_demo_store) olconn97_demo_store = nullptr;
   decltype(&::olconn97_cache) olconn97_cache = nullptr;
   decltype(&::olconn97_pump) olconn97_pump = nullptr;

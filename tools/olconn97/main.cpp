@@ -29,6 +29,7 @@ constexpr char kUsage[] =
     "  phone    the call pop-up host on the SIP user agent baresip\n"
     "  dial     click-to-dial a name or a number through baresip\n"
     "  cache    the contact cache: rebuild, refresh, status [--json]\n"
+    "  directory the employee directory: import CSV files into it, show its tables\n"
     "  export   mirror the employee directory into a contacts folder (init, sync)\n"
     "  help     this text\n"
     "\n"
@@ -82,12 +83,14 @@ int main(int argc, char** argv) {
                   : command == "dial"    ? host::RunDial
                   : command == "cache"   ? host::RunCache
                   : command == "export"  ? host::RunExport
+                  : command == "directory" ? host::RunDirectory
                                          : nullptr;
   if (runner == nullptr) {
     std::fprintf(stderr, "olconn97: unknown command '%s'\n\n%s", command.c_str(), host::kUsage);
     return 2;
   }
-  if ((command == "store" || command == "cache" || !host::WantsHelp(args)) &&
+  if ((command == "store" || command == "cache" || command == "directory" ||
+       !host::WantsHelp(args)) &&
       !host::Library().ok()) {
     std::fprintf(stderr, "olconn97: cannot load the driver library: %s\n",
                  host::Library().error().c_str());

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "outside/jet/jet_file.h"
 #include "outside/jet/sql_functions.h"
 
 namespace olconn97::jet {
@@ -15,11 +16,6 @@ namespace {
 constexpr size_t kMaxCachedStatements = 64;
 
 void (*commit_hook_for_testing)() = nullptr;
-
-Status DaoError(Code code, uint32_t number, std::string description, std::string source) {
-  return Status::Error(code, std::move(description), std::move(source))
-      .WithNumber(static_cast<int32_t>(0x800A0000u | number));
-}
 
 Status NotADatabase(const std::string& path) {
   return DaoError(Code::kCorrupt, 3343, "Unrecognized database format '" + path + "'.",
@@ -89,6 +85,11 @@ void RemoveDatabaseFiles(const std::string& path) {
 
 }  // namespace
 
+Status DaoError(Code code, uint32_t number, std::string description, std::string source) {
+  return Status::Error(code, std::move(description), std::move(source))
+      .WithNumber(static_cast<int32_t>(0x800A0000u | number));
+}
+
 Status ObjectClosed(std::string source) {
   return DaoError(Code::kUnavailable, 3420, "Object invalid or no longer set.", std::move(source));
 }
@@ -108,8 +109,20 @@ Result<DatabaseHandle> Connection::OpenHandle(const std::string& path, int flags
   return db;
 }
 
+Result<std::shared_ptr<Connection>> Connection::OpenJetFile(const std::string& path) {
+  OLC_ASSIGN_OR_RETURN(DatabaseHandle db,
+                       OpenHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY));
+  OLC_RETURN_IF_ERROR(LoadJetFile(path, db.get()));
+  std::shared_ptr<Connection> connection(new Connection(std::move(db), path));
+  connection->read_only_ = true;
+  // Behind the checks of Write and Exec: nothing changes the copy.
+  OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA query_only=1"));
+  return connection;
+}
+
 Result<std::shared_ptr<Connection>> Connection::Open(const std::string& path) {
   OLC_RETURN_IF_ERROR(CheckIsFile(path));
+  if (IsJetFile(path)) return OpenJetFile(path);
   OLC_RETURN_IF_ERROR(CheckNotCutShort(path));
   OLC_ASSIGN_OR_RETURN(DatabaseHandle db, OpenHandle(path, SQLITE_OPEN_READWRITE));
   std::shared_ptr<Connection> connection(new Connection(std::move(db), path));
@@ -167,6 +180,7 @@ Connection::~Connection() { (void)Close(); }
 Status Connection::Exec(const char* sql) {
   if (!db_) return ObjectClosed("DAO.Database");
   int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+  if (rc == SQLITE_READONLY && read_only_) return JetFileIsReadOnly(path_);
   if (rc != SQLITE_OK) return SqliteStatus(rc, db_.get());
   CommittedIfAutocommit();
   return Status::Ok();
@@ -219,6 +233,7 @@ Status Connection::BeginBatchIfNeeded() {
 }
 
 Result<int64_t> Connection::Write(const std::string& sql, std::span<const Value> params) {
+  if (read_only_ && db_) return JetFileIsReadOnly(path_);
   OLC_RETURN_IF_ERROR(BeginBatchIfNeeded());
   {
     OLC_ASSIGN_OR_RETURN(Query query, Prepare(sql));

@@ -25,7 +25,8 @@ class Connection {
  public:
   // Opens an existing database for reading and writing. A missing file fails
   // with kNotFound, a file that is not a database with kCorrupt; neither is
-  // ever turned into a database.
+  // ever turned into a database. A Jet file is read into memory and opens
+  // read-only (jet_file.h): every write fails with kAccessDenied.
   static Result<std::shared_ptr<Connection>> Open(const std::string& path);
 
   // Creates a database at `path` holding what `schema` (SQLite statements)
@@ -38,6 +39,8 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   bool is_open() const { return db_ != nullptr; }
+  // A copy of a Jet file, which takes no writes.
+  bool read_only() const { return read_only_; }
   const std::string& path() const { return path_; }
 
   // A reusable statement for `sql`; fails when the connection is closed.
@@ -76,6 +79,7 @@ class Connection {
  private:
   Connection(DatabaseHandle db, std::string path) : db_(std::move(db)), path_(std::move(path)) {}
   static Result<DatabaseHandle> OpenHandle(const std::string& path, int flags);
+  static Result<std::shared_ptr<Connection>> OpenJetFile(const std::string& path);
   Status BeginBatchIfNeeded();
   void CommittedIfAutocommit();
   void EvictIfFull();
@@ -87,6 +91,7 @@ class Connection {
   int64_t commit_every_ = 1;
   int64_t uncommitted_rows_ = 0;
   bool in_transaction_ = false;
+  bool read_only_ = false;
 };
 
 // Runs `hook` after every commit of every connection of the process (null:
@@ -96,6 +101,10 @@ void SetCommitHookForTesting(void (*hook)());
 // The failure of an operation on a closed object, for `source`
 // ("DAO.Database", "DAO.Recordset", ...).
 Status ObjectClosed(std::string source);
+
+// A failure as DAO reports it: `number` is DAO's own error number (3024,
+// 3343, ...), which the host sees inside an automation error number.
+Status DaoError(Code code, uint32_t number, std::string description, std::string source);
 
 }  // namespace olconn97::jet
 

@@ -12,11 +12,6 @@
 namespace olconn97::jet {
 namespace {
 
-Status DaoError(Code code, uint32_t number, std::string description, std::string source) {
-  return Status::Error(code, std::move(description), std::move(source))
-      .WithNumber(static_cast<int32_t>(0x800A0000u | number));
-}
-
 // The table a recordset source names, when it is a bare (or bracketed) name.
 std::optional<std::string> TableNameOf(std::string_view source) {
   Result<std::vector<JetToken>> tokens = LexJet(source);
@@ -78,6 +73,7 @@ class SqliteDatabase : public Database {
     OLC_RETURN_IF_ERROR(connection_->Commit());
     return connection_->Exec(native_sql.c_str());
   }
+  Result<std::vector<TableDef>> TableDefs() override;
   Status Close() override { return connection_->Close(); }
   bool IsOpen() const override { return connection_->is_open(); }
   const std::string& Name() const override { return connection_->path(); }
@@ -116,6 +112,36 @@ class SqliteDatabase : public Database {
   std::shared_ptr<Connection> connection_;
   std::map<std::string, KeptSelect, std::less<>> selects_;
 };
+
+Result<std::vector<TableDef>> SqliteDatabase::TableDefs() {
+  if (!connection_->is_open()) return ObjectClosed("DAO.Database");
+  std::vector<TableDef> tables;
+  {
+    OLC_ASSIGN_OR_RETURN(
+        Query names, connection_->Prepare("SELECT name FROM sqlite_schema WHERE type = 'table'"
+                                          " AND substr(name, 1, 7) <> 'sqlite_' ORDER BY rowid"));
+    while (true) {
+      OLC_ASSIGN_OR_RETURN(bool row, names.Step());
+      if (!row) break;
+      tables.push_back({names.Column(0).ToText(), {}, 0});
+    }
+  }
+  for (TableDef& table : tables) {
+    OLC_ASSIGN_OR_RETURN(Query fields,
+                         connection_->Prepare("SELECT name, type FROM pragma_table_info(?1)"));
+    OLC_RETURN_IF_ERROR(fields.Bind(std::vector<Value>{Value(table.name)}));
+    while (true) {
+      OLC_ASSIGN_OR_RETURN(bool row, fields.Step());
+      if (!row) break;
+      table.fields.push_back({fields.Column(0).ToText(), fields.Column(1).ToText()});
+    }
+    OLC_ASSIGN_OR_RETURN(Query count,
+                         connection_->Prepare("SELECT count(*) FROM " + QuoteName(table.name)));
+    OLC_ASSIGN_OR_RETURN(bool counted, count.Step());
+    table.record_count = counted ? count.ColumnInteger(0) : 0;
+  }
+  return tables;
+}
 
 }  // namespace
 

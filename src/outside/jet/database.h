@@ -17,6 +17,18 @@
 
 namespace olconn97::jet {
 
+// A table as DAO's TableDef describes it: its fields in their order, each
+// with the type its table declares, and how many rows it holds.
+struct FieldDef {
+  std::string name;
+  std::string type;
+};
+struct TableDef {
+  std::string name;
+  std::vector<FieldDef> fields;
+  int64_t record_count = 0;
+};
+
 class Database {
  public:
   virtual ~Database() = default;
@@ -54,6 +66,9 @@ class Database {
   virtual Status CommitTrans() = 0;
   virtual Status Rollback() = 0;
 
+  // The database's own tables (not the engine's), in the order they were made.
+  virtual Result<std::vector<TableDef>> TableDefs() = 0;
+
   // Commits and closes; the database's recordsets close with it.
   virtual Status Close() = 0;
   virtual bool IsOpen() const = 0;
@@ -82,6 +97,7 @@ class DatabaseWrapper : public Database {
   Status BeginTrans() override { return target_.BeginTrans(); }
   Status CommitTrans() override { return target_.CommitTrans(); }
   Status Rollback() override { return target_.Rollback(); }
+  Result<std::vector<TableDef>> TableDefs() override { return target_.TableDefs(); }
   Status Close() override { return target_.Close(); }
   bool IsOpen() const override { return target_.IsOpen(); }
   const std::string& Name() const override { return target_.Name(); }

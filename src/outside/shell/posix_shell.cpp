@@ -205,6 +205,21 @@ bool PosixShell::FileExists(const std::string& path) {
   return fstat(fd.get(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+Result<std::string> PosixShell::ReadFile(const std::string& path) {
+  ScopedFd fd(RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
+  struct stat info {};
+  if (!fd.valid() || fstat(fd.get(), &info) != 0) return Status::FromErrno(errno, path);
+  if (S_ISDIR(info.st_mode)) return Status::FromErrno(EISDIR, path);
+  std::string content;
+  char buffer[65536];
+  while (true) {
+    ssize_t got = RetryOnInterrupt([&] { return read(fd.get(), buffer, sizeof buffer); });
+    if (got < 0) return Status::FromErrno(errno, path);
+    if (got == 0) return content;
+    content.append(buffer, static_cast<size_t>(got));
+  }
+}
+
 Status PosixShell::CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) {
   ScopedFd source(RetryOnInterrupt([&] { return open(from.c_str(), O_RDONLY | O_CLOEXEC); }));
   struct stat source_info {};

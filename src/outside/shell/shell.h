@@ -69,6 +69,8 @@ class Shell {
 
   // True when the file can be opened for reading.
   virtual bool FileExists(const std::string& path) = 0;
+  // The whole content of a file (a folder fails); "<path>: <reason>" on failure.
+  virtual Result<std::string> ReadFile(const std::string& path) = 0;
   // The copy appears whole or not at all (written beside the target,
   // synced, then renamed into place).
   virtual Status CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) = 0;
@@ -104,6 +106,7 @@ class ShellWrapper : public Shell {
     return target_.SetMode(path, mode);
   }
   bool FileExists(const std::string& path) override { return target_.FileExists(path); }
+  Result<std::string> ReadFile(const std::string& path) override { return target_.ReadFile(path); }
   Status CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) override {
     return target_.CopyFile(from, to, fail_if_exists);
   }
@@ -147,6 +150,7 @@ class PosixShell : public Shell {
   Status MakeDirectory(const std::string& path, const mode_t* exact_mode) override;
   Status SetMode(const std::string& path, mode_t mode) override;
   bool FileExists(const std::string& path) override;
+  Result<std::string> ReadFile(const std::string& path) override;
   Status CopyFile(const std::string& from, const std::string& to, bool fail_if_exists) override;
   Status MoveFile(const std::string& from, const std::string& to) override;
   Status DeleteFile(const std::string& path) override;

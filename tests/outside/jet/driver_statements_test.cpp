@@ -1,6 +1,7 @@
 // The driver's own statements against the cache and the employee directory.
 #include <gtest/gtest.h>
 
+#include "export/directory_schema.h"
 #include "outside/jet/database.h"
 #include "outside/jet/jet_test_support.h"
 #include "outside/jet/like.h"
@@ -10,7 +11,6 @@ namespace {
 
 using testing::CacheRow;
 using testing::JetTest;
-using testing::kDirectorySchema;
 
 constexpr char kNameSearch[] = "Select * From TCache Where Name Like ? Order By Name";
 constexpr char kPhoneSearch[] = "Select * From TCache Where PhoneNumber Like ? Order By Name";
@@ -106,7 +106,7 @@ TEST_F(JetCacheStatementsTest, HostileValuesAreFoundLiterallyAndHarmNothing) {
 class JetDirectoryTest : public JetTest {
  protected:
   void SetUp() override {
-    db_ = CreateAndOpen("stx.mdb", kDirectorySchema);
+    db_ = CreateAndOpen("stx.mdb", std::string(DirectorySchemaSql()).c_str());
     ASSERT_NE(db_, nullptr);
     const char* setup[] = {
         "Insert Into Employees (EmployeeId, LastName, FirstName, AssistantID) "
@@ -118,7 +118,7 @@ class JetDirectoryTest : public JetTest {
         "Insert Into BLFPagesContents Values (2, 1, 2)",
         "Insert Into BLFPagesContents Values (2, 2, 0)",
         "Insert Into BLFPagesContents Values (3, 2, 0)",
-        "Insert Into [Default] (Setting, Value) Values ('Prefix', '0')",
+        "Insert Into [Default] (MobilePhoneLabel) Values ('Handy')",
     };
     for (const char* statement : setup) {
       ASSERT_TRUE(db_->Execute(statement, {}).ok()) << statement;
@@ -171,7 +171,8 @@ TEST_F(JetDirectoryTest, EmployeeAndDefaultRecords) {
   ASSERT_TRUE(nobody.ok());
   EXPECT_TRUE(nobody.value()->Eof());
 
-  EXPECT_EQ(Select(*db_, "select * from Default", {}, "Value"), (std::vector<std::string>{"0"}));
+  EXPECT_EQ(Select(*db_, "select * from Default", {}, "MobilePhoneLabel"),
+            (std::vector<std::string>{"Handy"}));
 }
 
 }  // namespace

@@ -31,13 +31,6 @@ inline constexpr char kCacheSchema[] =
     "CREATE INDEX TCachePhone ON TCache (PhoneNumber);"
     "CREATE INDEX TCacheEntry ON TCache (EntryID);";
 
-inline constexpr char kDirectorySchema[] =
-    "CREATE TABLE Employees (EmployeeId INTEGER PRIMARY KEY, LastName TEXT, FirstName TEXT,"
-    " AssistantID INTEGER, Categories TEXT);"
-    "CREATE TABLE BLFPagesContents (EmployeeId INTEGER, BLFpageId INTEGER,"
-    " BindToEmployee INTEGER);"
-    "CREATE TABLE \"Default\" (Setting TEXT, Value TEXT);";
-
 struct CacheRow {
   std::string phone;
   std::string entry_id;
