@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "test_support.h"
-#include "tools/olconn97/popup_api.h"
+#include "tools/olconn97/popup/popup_api.h"
 
 namespace olconn97::testing {
 namespace {

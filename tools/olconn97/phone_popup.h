@@ -10,7 +10,7 @@
 
 #include "host_actions.h"
 #include "phone_host.h"
-#include "popup_api.h"
+#include "popup/popup_api.h"
 
 namespace host {
 

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "../popup_api.h"
+#include "popup_api.h"
 
 namespace {
 
