@@ -142,8 +142,10 @@ Result<std::vector<jet::FieldDef>> MatchColumns(const CsvTable& csv, const jet::
 Result<jet::Value> FieldValue(const CsvTable& csv, const CsvRecord& record, size_t column,
                               const jet::FieldDef& field) {
   const std::string& text = record.fields[column];
-  if (text.empty()) return jet::Value();
+  // An empty text stays a text: a contact reads an empty label as none of
+  // its own, but a null one as a fault.
   if (!HoldsNumbers(field.type)) return jet::Value(text);
+  if (text.empty()) return jet::Value();
   std::optional<jet::Value> number = NumberOf(text);
   if (!number) {
     return At(csv.file, record.line,
@@ -193,11 +195,23 @@ Status FillTables(jet::Database& db, const std::vector<CsvTable>& files,
 }
 
 // Fills the database at `path` in one transaction.
+// The labels an employee's row leaves empty come from the first "Default"
+// row; without one, a contact could list no employee's numbers at all.
+Status EnsureDefaultRecord(jet::Database& db) {
+  OLC_ASSIGN_OR_RETURN(std::vector<jet::TableDef> tables, db.TableDefs());
+  for (const jet::TableDef& table : tables) {
+    if (!EqualsIgnoreCase(table.name, "Default") || table.record_count > 0) continue;
+    return db.ExecuteSchema("INSERT INTO \"Default\" DEFAULT VALUES");
+  }
+  return Status::Ok();
+}
+
 Status Fill(const std::string& path, const std::vector<CsvTable>& files,
             std::vector<ImportedTable>* imported) {
   OLC_ASSIGN_OR_RETURN(std::unique_ptr<jet::Database> db, jet::DBEngine().OpenDatabase(path));
   OLC_RETURN_IF_ERROR(db->BeginTrans());
   Status filled = FillTables(*db, files, imported);
+  if (filled.ok()) filled = EnsureDefaultRecord(*db);
   if (filled.ok()) {
     filled = db->CommitTrans();
   } else {

@@ -9,9 +9,11 @@
 //   other TEXT.
 // - Columns of an existing table are matched by name without regard to
 //   case; a name the table does not have is an error.
-// - An empty field is null. In a column of a numeric type (INTEGER, REAL,
-//   NUMERIC and the like, as SQLite reads declared types) a field is stored
-//   as a number and must be one; in any other column it is stored as text.
+// - In a column of a numeric type (INTEGER, REAL, NUMERIC and the like, as
+//   SQLite reads declared types) a field is stored as a number and must be
+//   one, and an empty field is null; in any other column it is stored as
+//   text, the empty one too.
+// - A "Default" table left without a row gets one of empty labels.
 // - The whole import is one transaction: after any failure the directory is
 //   as it was, and a directory file the import created is gone again.
 // - A Jet file is refused: the suite writes those, the driver only reads them.

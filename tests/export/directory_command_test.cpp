@@ -74,7 +74,7 @@ TEST_F(DirectoryCommandTest, ImportThenShowTablesColumnsAndRows) {
                             0),
             0u)
       << shown.out;
-  EXPECT_NE(shown.out.find("\nDefault: 0 rows\n  BusinessPhoneLabel   TEXT\n"), std::string::npos)
+  EXPECT_NE(shown.out.find("\nDefault: 1 row\n  BusinessPhoneLabel   TEXT\n"), std::string::npos)
       << shown.out;
   EXPECT_NE(shown.out.find("\nRooms: 1 row\n  Room  TEXT\n"), std::string::npos);
 
