@@ -187,7 +187,8 @@ TEST_F(JetFileTest, TypedValuesAndJetSqlOnTheCopy) {
   ASSERT_TRUE(jet3.ok()) << jet3.status().ToString();
   Database& db = *jet3.value();
   std::vector<std::string> types;
-  for (const FieldDef& field : db.TableDefs().value().front().fields) types.push_back(field.type);
+  const std::vector<TableDef> tables = db.TableDefs().value();
+  for (const FieldDef& field : tables.front().fields) types.push_back(field.type);
   EXPECT_EQ(types, (std::vector<std::string>{"TEXT", "TEXT", "INTEGER", "INTEGER", "INTEGER",
                                              "REAL", "DATETIME", "REAL", "BOOLEAN"}));
 
