@@ -30,12 +30,14 @@ constexpr char kUsage[] =
     "  dial     click-to-dial a name or a number through baresip\n"
     "  cache    the contact cache: rebuild, refresh, status [--json]\n"
     "  export   mirror the employee directory into a contacts folder (init, sync)\n"
+    "  config   the driver's configuration window: contact folders, cache refresh\n"
     "  help     this text\n"
     "\n"
     "'olconn97 <command> --help' describes a command; 'olconn97 --version' names\n"
     "the product, its version and the library loaded.\n"
     "Environment: OLCONN97_LIBRARY (the library to load), OLCONN97_REGISTRY_DIR\n"
-    "(the folder of the settings files), OLCONN97_DEBUG (debug lines on stderr).\n";
+    "(the folder of the settings files), OLCONN97_DEBUG (debug lines on stderr),\n"
+    "OLCONN97_UI (qt: the driver's windows drawn with Qt).\n";
 
 // The driver's own identity line, then the file it was loaded from.
 int PrintVersion() {
@@ -82,6 +84,7 @@ int main(int argc, char** argv) {
                   : command == "dial"    ? host::RunDial
                   : command == "cache"   ? host::RunCache
                   : command == "export"  ? host::RunExport
+                  : command == "config"  ? host::RunConfig
                                          : nullptr;
   if (runner == nullptr) {
     std::fprintf(stderr, "olconn97: unknown command '%s'\n\n%s", command.c_str(), host::kUsage);
