@@ -15,6 +15,8 @@ target_compile_options(olconn97_qt_objects PRIVATE ${OLCONN97_WARNINGS})
 set_target_properties(olconn97_qt_objects PROPERTIES
   CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 target_link_libraries(olconn97_qt_objects PUBLIC Qt6::Widgets)
+# No signals/slots keywords: the driver's headers may use the words.
+target_compile_definitions(olconn97_qt_objects PUBLIC QT_NO_KEYWORDS)
 
 # The plugin exports its one entry point and needs none of the library's
 # symbols: the back end reaches the driver through virtual members only,
@@ -25,6 +27,7 @@ set_target_properties(olconn97_qt PROPERTIES OUTPUT_NAME olconn97-qt
 target_include_directories(olconn97_qt PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(olconn97_qt PRIVATE ${OLCONN97_WARNINGS})
 target_link_libraries(olconn97_qt PRIVATE Qt6::Widgets)
+target_compile_definitions(olconn97_qt PRIVATE QT_NO_KEYWORDS)
 target_link_options(olconn97_qt PRIVATE -Wl,--no-undefined)
 # The host opens the driver's windows: built with it, so the build folder
 # has what an installation has.

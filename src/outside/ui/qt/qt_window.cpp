@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTextDocument>
 #include <algorithm>
 #include <cmath>
 
@@ -173,8 +174,14 @@ QWidget* ModelWindow::MakeWidget(Control& control) {
       return new QGroupBox(this);
     case ControlKind::kTextBox: {
       if (static_cast<const TextBox&>(control).multi_line()) {
+        // Laid out as the system's text box: the lines the window's layout
+        // counts get the box's whole width.
         auto* box = new QPlainTextEdit(this);
         box->setReadOnly(true);
+        box->document()->setDocumentMargin(1);
+        box->setFrameShape(QFrame::Box);
+        box->setLineWidth(1);
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         return box;
       }
       auto* line = new QLineEdit(this);
