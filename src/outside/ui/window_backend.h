@@ -120,12 +120,15 @@ class RecordingWindowBackend final : public WindowBackend {
   }
   // Records "ask <caption>: <text>" and gives `answer`.
   Answer AskYesNoCancel(std::string_view caption, std::string_view text) override;
+  // Keeps the way to the models, for a test playing the back end's user.
+  void Attach(UserInput& attached) override { input = &attached; }
 
   std::vector<std::string> events;
   std::function<void(WindowModel&)> modal_user;
   // Plays a back end that draws the windows.
   bool shows_windows = false;
   Answer answer = Answer::kUnanswered;
+  UserInput* input = nullptr;
 };
 
 }  // namespace olconn97::ui
