@@ -43,6 +43,14 @@ install(TARGETS olconn97 LIBRARY DESTINATION ${OLCONN97_INSTALL_DIR}
   PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES ${OLCONN97_OUT}/Connector.etf ${OLCONN97_OUT}/filecopy.gif
   DESTINATION ${OLCONN97_INSTALL_DIR})
+# The Qt back end beside the library, where the driver looks for it.
+install(TARGETS olconn97_qt LIBRARY DESTINATION ${OLCONN97_INSTALL_DIR}
+  PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# The phone host's pop-up windows, found beside the library it loads.
+if(TARGET olconn97_popup)
+  install(TARGETS olconn97_popup LIBRARY DESTINATION ${OLCONN97_INSTALL_DIR}
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+endif()
 install(FILES ${OLCONN97_CATALOGS} DESTINATION ${OLCONN97_INSTALL_DIR}/lang)
 install(TARGETS olconn97_host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY include/olconn97 DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
@@ -82,7 +90,8 @@ vdirsyncer can be linked in), and runs the call's actions: it opens the
 caller's card, stores the call in a journal, mails someone about it or
 starts a program with the call's data.
 .
-The package holds the driver library with its data files, the command
+The package holds the driver library with its data files and its Qt
+windows (with Qt 6 installed), the command
 olconn97 (the reference host: look a caller up, play a call, rebuild the
 cache, edit the settings, and, on the SIP user agent baresip, the call
 pop-up host of the desktop with its systemd user unit), the headers and
@@ -90,10 +99,15 @@ pkg-config file a host is built with, a manual page and bash completion.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Depends: from the libraries the binaries actually link (dpkg-shlibdeps).
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# baresip and libnotify serve the phone host, Qt the windows, khard and
-# vdirsyncer the address books: all optional.
+# Depends: from the libraries the library and the host actually link
+# (dpkg-shlibdeps, run by PackageDepends.cmake); not from the Qt plugin's,
+# whose Qt is only suggested.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_OLCONN97_LINKED_BINARIES "${OLCONN97_OUT}/libolconn97.so;${OLCONN97_OUT}/olconn97")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/PackageDepends.cmake)
+# baresip and libnotify serve the phone host, Qt the windows (without it
+# the driver stays headless), khard and vdirsyncer the address books: all
+# optional.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "baresip-core, libnotify4, libqt6widgets6, khard, vdirsyncer")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -95,8 +95,16 @@ STDAPI_(int) olconn97_demo_store(const char* folder);
  * when nothing is due, waits for the next timer, at most max_wait_ms, and
  * runs what became due. Call it from the host's idle loop. Returns 1 while
  * the driver still has work under way (posted work, or a timer running, as
- * during a cache walk), 0 once it has none: a host that only needs the
- * driver's work done (a command-line lookup) pumps until 0. */
+ * during a cache walk, or a drawn window that waits for its user), 0 once
+ * it has none: a host that only needs the driver's work done (a
+ * command-line lookup) pumps until 0. Where the driver draws its windows
+ * with Qt, the pump also runs Qt's events, waiting in Qt's event loop. */
 STDAPI_(int) olconn97_pump(unsigned max_wait_ms);
+
+/* Whether the driver draws its windows (1), or runs them headless (0): the
+ * Qt back end serves when the host runs a Qt application or when
+ * OLCONN97_UI is "qt" and a display is named; headless, a window the user
+ * should answer never appears. Called on the user interface thread. */
+STDAPI_(int) olconn97_shows_windows(void);
 
 #endif /* OLCONN97_OLCONN97_H_ */

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cache/data_cache.h"
+#include "core/product_identity.h"
 #include "core/shared_state.h"
 #include "diag/localize.h"
 #include "diag/log.h"
@@ -16,6 +17,17 @@ namespace olconn97 {
 namespace {
 
 constexpr char kClip[] = "/filecopy.gif";
+
+// The window's design, in twips: the clip at the left, the two captions
+// and what they name beside it, the progress bar across the bottom.
+constexpr ui::Bounds kWindowBounds{0, 0, 5535, 1935};
+constexpr ui::Bounds kAnimationBounds{120, 120, 960, 480};
+constexpr ui::Bounds kLabel1Bounds{1200, 120, 900, 255};
+constexpr ui::Bounds kFolderBounds{2100, 120, 3195, 255};
+constexpr ui::Bounds kLabel3Bounds{1200, 420, 900, 255};
+constexpr ui::Bounds kContactBounds{2100, 420, 3195, 255};
+constexpr ui::Bounds kProgressBounds{120, 840, 5175, 300};
+
 bool StderrIsTerminal() {
   static const bool terminal = isatty(STDERR_FILENO) == 1;  // asked once, not per contact
   return terminal;
@@ -26,12 +38,22 @@ bool StderrIsTerminal() {
 frmCreateCache::frmCreateCache(ui::Desktop& desktop) : WindowModel(desktop, "frmCreateCache") {}
 
 void frmCreateCache::CreateControls() {
-  Add<ui::Label>("Label1").set_text("#15000#Folder:");
-  folder_label_ = &Add<ui::Label>("FolderLbl");
-  Add<ui::Label>("Label3").set_text("#15001#Contact:");
-  contact_label_ = &Add<ui::Label>("ContactLbl");
+  set_caption(ProductName());
+  set_bounds(kWindowBounds);
+  auto add_label = [this](const char* name, const char* text, const ui::Bounds& bounds) {
+    ui::Label& label = Add<ui::Label>(name);
+    label.set_text(text);
+    label.set_bounds(bounds);
+    return &label;
+  };
+  add_label("Label1", "#15000#Folder:", kLabel1Bounds);
+  folder_label_ = add_label("FolderLbl", "", kFolderBounds);
+  add_label("Label3", "#15001#Contact:", kLabel3Bounds);
+  contact_label_ = add_label("ContactLbl", "", kContactBounds);
   progress_ = &Add<ui::ProgressBar>("ProgressBar");
+  progress_->set_bounds(kProgressBounds);
   animation_ = &Add<ui::Animation>("Animation1");
+  animation_->set_bounds(kAnimationBounds);
   timer_ = &Add<ui::TimerControl>("Timer");
   timer_->on_tick = [this] {
     timer_->set_enabled(false);

@@ -9,6 +9,7 @@
 #include "outside/shell/shell.h"
 #include "outside/ui/desktop.h"
 #include "outside/ui/message_box.h"
+#include "outside/ui/qt_loader.h"
 #include "outside/ui/timer_form.h"
 
 namespace olconn97 {
@@ -50,7 +51,9 @@ void Services::KeepInstalledFrom(const Services& other) {
 
 ui::Desktop& Services::desktop() {
   if (desktop_ != nullptr) return *desktop_;
-  if (!default_desktop_) default_desktop_ = ui::Desktop::CreateHeadless();
+  // Qt windows when the host runs Qt or OLCONN97_UI asks for them; the
+  // plugin lies beside the library.
+  if (!default_desktop_) default_desktop_ = ui::CreateDesktop(shell().AppPath());
   return *default_desktop_;
 }
 

@@ -64,7 +64,8 @@ class Services {
   shell::Shell& shell();
   shell::Clock& clock();
   ui::MessageBoxes& message_boxes();
-  // The message loop, the screen and the windows (headless by default).
+  // The message loop, the screen and the windows: headless by default, Qt
+  // windows in a Qt host or with OLCONN97_UI=qt (ui/qt_loader.h).
   ui::Desktop& desktop();
 
   // The caller keeps ownership; pass nullptr to go back to the default.

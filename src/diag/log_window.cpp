@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "core/shared_state.h"
 #include "outside/shell/clock.h"
+#include "outside/ui/desktop.h"
 #include "outside/ui/message_box.h"
 
 namespace olconn97::diag {
@@ -21,6 +22,10 @@ constexpr int kListHeightMargin = 480;
 
 enum class LogMode { kOff, kWindow, kFile };
 
+// The window's client area in the design, in twips.
+constexpr int kClientWidth = 8280;
+constexpr int kClientHeight = 4890;
+
 // Exactly "1" or "2": anything else, blanks and leading zeros included,
 // leaves the log off.
 LogMode ReadLogMode() {
@@ -31,6 +36,21 @@ LogMode ReadLogMode() {
 }
 
 }  // namespace
+
+LogForm::LogForm(ui::Desktop& desktop, FLog& log) : WindowModel(desktop, "FLog"), log_(log) {}
+
+void LogForm::CreateControls() {
+  set_caption(log_.title());
+  set_bounds({0, 0, kClientWidth + ui::kWindowFrameWidth, kClientHeight + ui::kWindowFrameHeight});
+  set_resizable(true);
+  set_ends_with_host(true);  // nothing in the driver closes it
+  list_ = &Add<ui::ListBox>("LLog");
+  list_->set_check_boxes(false);
+  const LogList& design = log_.LLog();
+  list_->set_bounds({design.left, design.top, design.width, design.height});
+}
+
+void LogForm::OnResize() { log_.Resize(bounds().width, bounds().height); }
 
 FLog::FLog() = default;
 
@@ -47,7 +67,10 @@ void FLog::Load() {
       visible_ = true;
       LLog_.items.clear();
       LLog_.list_index = -1;
-      if (!observer_ && Shared().echo_log_window) {
+      if (ui::Desktop& desktop = Shared().services.desktop(); desktop.backend().ShowsWindows()) {
+        form_ = std::make_unique<LogForm>(desktop, *this);
+        (void)form_->Show(ui::ShowMode::kModeless);  // modeless: cannot fail
+      } else if (!observer_ && Shared().echo_log_window) {
         // Headless, the shown window is its lines on stderr.
         observer_ = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
       }
@@ -123,6 +146,7 @@ void FLog::Addlog(std::string_view text) {
   // The host may stay busy for a while: show the line now, not when the
   // message loop next runs.
   ++repaint_count_;
+  if (form_) form_->Refresh();
 }
 
 void FLog::AddSimpleLog(std::string_view text) {
@@ -132,6 +156,7 @@ void FLog::AddSimpleLog(std::string_view text) {
   }
   AddToList(std::string(text));
   LLog_.list_index = static_cast<int>(LLog_.items.size()) - 1;
+  if (form_) (void)form_->LLog().set_list_index(LLog_.list_index);  // the row exists
 }
 
 void FLog::Resize(int width_twips, int height_twips) {
@@ -139,13 +164,20 @@ void FLog::Resize(int width_twips, int height_twips) {
   int width = width_twips - kListWidthMargin;
   if (width < 0) return ShowFailure(too_small);
   LLog_.width = width;
+  ShowListBounds();
   int height = height_twips - kListHeightMargin;
   if (height < 0) return ShowFailure(too_small);
   LLog_.height = height;
+  ShowListBounds();
+}
+
+void FLog::ShowListBounds() {
+  if (form_) form_->LLog().set_bounds({LLog_.left, LLog_.top, LLog_.width, LLog_.height});
 }
 
 void FLog::AddToList(std::string line) {
   LLog_.items.push_back(std::move(line));
+  if (form_) form_->LLog().AddItem(LLog_.items.back());
   if (observer_) observer_(LLog_.items.back());
 }
 

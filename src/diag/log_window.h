@@ -25,6 +25,8 @@
 #include "base/result.h"
 #include "base/status.h"
 #include "outside/shell/shell.h"
+#include "outside/ui/control.h"
+#include "outside/ui/window_model.h"
 
 namespace olconn97::diag {
 
@@ -40,6 +42,23 @@ struct LogList {
   int top = 60;
   int width = 8115;
   int height = 4740;
+};
+
+class FLog;
+
+// The log window as drawn where a user sees windows (window mode): the
+// list LLog in a resizable window that stays until the host ends.
+class LogForm final : public ui::WindowModel {
+ public:
+  LogForm(ui::Desktop& desktop, FLog& log);
+  ui::ListBox& LLog() { return *list_; }
+
+ private:
+  void CreateControls() override;
+  void OnResize() override;
+
+  FLog& log_;
+  ui::ListBox* list_ = nullptr;
 };
 
 class FLog {
@@ -78,6 +97,8 @@ class FLog {
   const LogList& LLog() const { return LLog_; }
   // How often the window was repainted on the spot.
   int repaint_count() const { return repaint_count_; }
+  // The drawn window, in window mode where windows are shown; else null.
+  LogForm* form() const { return form_.get(); }
 
  private:
   void PrepareLogFile();
@@ -86,6 +107,7 @@ class FLog {
   Result<std::unique_ptr<shell::WritableFile>> OpenLogFileIn(const std::string& folder);
   void WriteWaitingLines();
   void AddToList(std::string line);
+  void ShowListBounds();
   void WriteLine(std::string_view line);
   void ShowFailure(const Status& failure);
 
@@ -97,6 +119,7 @@ class FLog {
   int repaint_count_ = 0;
   std::unique_ptr<shell::WritableFile> log_file_;
   LineObserver observer_;
+  std::unique_ptr<LogForm> form_;
 };
 
 // The process's log window, loaded on first use.

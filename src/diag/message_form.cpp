@@ -96,18 +96,21 @@ ui::TimerControl& frmMessageForm::TimerBringToFront() {
 void frmMessageForm::CreateControls() {
   set_caption("frmMessageForm");
   set_bounds(kWindowBounds);
-  auto add_icon = [this](const char* name, const ui::Bounds& bounds, bool visible) {
+  auto add_icon = [this](const char* name, ui::StandardPicture picture, const ui::Bounds& bounds,
+                         bool visible) {
     ui::Image& icon = Add<ui::Image>(name);
+    icon.set_picture(picture);
     icon.set_bounds(bounds);
     icon.set_visible(visible);
     return &icon;
   };
-  info_ = add_icon("ImgInfo", kInfoIconBounds, true);
-  warning_ = add_icon("ImgWarning", kWarningIconBounds, false);
-  fatal_ = add_icon("ImgFatal", kFatalIconBounds, false);
+  info_ = add_icon("ImgInfo", ui::StandardPicture::kInformation, kInfoIconBounds, true);
+  warning_ = add_icon("ImgWarning", ui::StandardPicture::kWarning, kWarningIconBounds, false);
+  fatal_ = add_icon("ImgFatal", ui::StandardPicture::kCritical, kFatalIconBounds, false);
   information_ = &Add<ui::TextBox>("Information");
   information_->set_bounds(kInformationBounds);
   information_->set_font_name(kDesignFont);
+  information_->set_multi_line(true);
   picture_ = &Add<ui::PictureBox>("PictureTextBox");
   picture_->set_bounds(kPictureBounds);
   picture_->set_visible(false);

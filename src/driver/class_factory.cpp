@@ -20,6 +20,7 @@
 #include "outside/pim/store_command.h"
 #include "outside/registry/reg_command.h"
 #include "outside/registry/registry.h"
+#include "outside/ui/desktop.h"
 
 namespace olconn97 {
 namespace {
@@ -125,4 +126,8 @@ STDAPI_(int) olconn97_cache(int argc, const char* const* argv) {
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] == nullptr ? "" : argv[i]);
   return olconn97::RunCacheCommand(args, std::cout, std::cerr);
+}
+
+STDAPI_(int) olconn97_shows_windows(void) {
+  return olconn97::Shared().services.desktop().backend().ShowsWindows() ? 1 : 0;
 }

@@ -27,6 +27,9 @@ Result<com::ComPtr<pim::Application>> ConnectToStore(const StoreLocation& locati
         TrimBlanks(RegReadString(Hive::kCurrentUser, kOutlook98Key, "SendmailCommand")));
   };
   options.report = report ? std::move(report) : [](std::string_view line) { DebugOutput(line); };
+  // Items and folders the store displays are drawn where the driver's
+  // windows are; headless they are reported as before.
+  options.desktop = [] { return &Shared().services.desktop(); };
   return pim::Application::Create(std::move(options));
 }
 

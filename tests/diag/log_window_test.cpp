@@ -184,3 +184,43 @@ TEST_F(LogWindowTest, LogHelpersWriteOnlyWhileEnabled) {
 
 }  // namespace
 }  // namespace olconn97::diag
+
+namespace olconn97::diag {
+namespace {
+
+// Where windows are drawn, window mode shows the list in a window of its
+// own, which the user may resize and which never holds a pumping host.
+TEST_F(LogWindowTest, WhereWindowsAreDrawnTheListIsAWindowOfItsOwn) {
+  ui::ManualLoopClock clock;
+  ui::RecordingWindowBackend drawing;
+  drawing.shows_windows = true;
+  ui::Desktop desktop(clock, drawing);
+  Shared().services.SetDesktop(&desktop);
+  SetMode("1");
+  FLog& log = LogWindow();
+  ASSERT_NE(log.form(), nullptr);
+  LogForm& form = *log.form();
+  EXPECT_TRUE(form.visible());
+  EXPECT_EQ(form.caption(), "olconn97 Log");
+  EXPECT_TRUE(form.resizable());
+  EXPECT_TRUE(form.ends_with_host());
+  EXPECT_FALSE(form.LLog().check_boxes());
+
+  log.Addlog("x");
+  log.AddSimpleLog("banner");
+  EXPECT_EQ(form.repaint_count(), 1);  // Addlog shows its line at once
+  ASSERT_EQ(form.LLog().ListCount(), 2);
+  EXPECT_EQ(form.LLog().rows()[0].text, std::string(kStamp) + ": x");
+  EXPECT_EQ(form.LLog().list_index(), 1);
+
+  ASSERT_NE(drawing.input, nullptr);
+  drawing.input->Resize(form, 6000, 3000);
+  EXPECT_EQ(log.LLog().width, 6000 - 240);
+  EXPECT_EQ(form.LLog().bounds(), (ui::Bounds{60, 60, 6000 - 240, 3000 - 480}));
+
+  ResetSharedStateForTesting();  // the window goes before its desktop
+  Shared().services.SetDesktop(&desktop_);
+}
+
+}  // namespace
+}  // namespace olconn97::diag

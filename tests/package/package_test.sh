@@ -67,7 +67,7 @@ root=$work/root
 dpkg-deb -x "$deb" "$root"
 driver_dir=$root/usr/lib/$multiarch/olconn97
 for file in usr/bin/olconn97 \
-  "usr/lib/$multiarch/olconn97/"{libolconn97.so,Connector.etf,filecopy.gif,lang/us.po,lang/fr.po} \
+  "usr/lib/$multiarch/olconn97/"{libolconn97.so,libolconn97-qt.so,libolconn97-popup.so,Connector.etf,filecopy.gif,lang/us.po,lang/fr.po} \
   usr/include/olconn97/{olconn97.h,com.h,hostlib.h} \
   "usr/lib/$multiarch/pkgconfig/olconn97.pc" \
   usr/lib/systemd/user/olconn97-phone.service \

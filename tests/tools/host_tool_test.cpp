@@ -128,6 +128,28 @@ TEST_F(HostToolTest, BadUsageGivesAClearMessageAndANonZeroExit) {
   EXPECT_NE(help.out.find("usage: olconn97 status"), std::string::npos);
 }
 
+TEST_F(HostToolTest, ConfigSaysWhyWhenItCannotShowTheWindow) {
+  ScopedEnv no_x("DISPLAY", ""), no_wayland("WAYLAND_DISPLAY", ""), no_qpa("QT_QPA_PLATFORM", "");
+  EXPECT_EQ(Tool("config").exit_code, 1);
+  EXPECT_EQ(Stderr(),
+            "olconn97 config: no display (DISPLAY or WAYLAND_DISPLAY is not set): the "
+            "configuration window needs one\n");
+  EXPECT_EQ(Tool("config now").exit_code, 2);
+  EXPECT_EQ(Tool("config --help").exit_code, 0);
+
+  // A display, but a driver without its Qt back end beside it.
+  TempDir lone;
+  std::filesystem::copy_file(OLCONN97_LIBRARY_PATH, lone.Child("libolconn97.so"));
+  ScopedEnv library("OLCONN97_LIBRARY", lone.Child("libolconn97.so"));
+  ScopedEnv offscreen("QT_QPA_PLATFORM", "offscreen");
+  EXPECT_EQ(Tool("config").exit_code, 1);
+  const std::string said = Stderr();
+  EXPECT_NE(said.find("olconn97: the windows stay headless: "), std::string::npos) << said;
+  EXPECT_NE(said.find("libolconn97-qt.so"), std::string::npos) << said;
+  EXPECT_NE(said.find("olconn97 config: the driver cannot draw windows here"), std::string::npos)
+      << said;
+}
+
 TEST_F(HostToolTest, StoreViewListsFoldersAndShowsWhatTheDriverReadsFromACard) {
   ToolRun folders = Tool("store folders --json");
   ASSERT_EQ(folders.exit_code, 0) << Stderr();

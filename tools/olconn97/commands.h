@@ -25,6 +25,7 @@ int RunActions(const Args& args);
 int RunCall(const Args& args);
 int RunPhone(const Args& args);
 int RunDial(const Args& args);
+int RunConfig(const Args& args);
 
 // Runs the driver's message loop until its work is done: the cache refresh
 // its start-up began, a walk a command started.

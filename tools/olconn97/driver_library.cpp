@@ -87,7 +87,8 @@ bool DriverLibrary::Resolve() {
          Bind(h, "olconn97_directory", &api_.olconn97_directory, &error_) &&
          Bind(h, "olconn97_demo_store", &api_.olconn97_demo_store, &error_) &&
          Bind(h, "olconn97_cache", &api_.olconn97_cache, &error_) &&
-         Bind(h, "olconn97_pump", &api_.olconn97_pump, &error_);
+         Bind(h, "olconn97_pump", &api_.olconn97_pump, &error_) &&
+         Bind(h, "olconn97_shows_windows", &api_.olconn97_shows_windows, &error_);
 }
 
 DataConnector* DriverLibrary::CreateDriver(std::string* error) const {

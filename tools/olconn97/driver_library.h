@@ -28,6 +28,7 @@ struct DriverApi {
   decltype(&::olconn97_demo_store) olconn97_demo_store = nullptr;
   decltype(&::olconn97_cache) olconn97_cache = nullptr;
   decltype(&::olconn97_pump) olconn97_pump = nullptr;
+  decltype(&::olconn97_shows_windows) olconn97_shows_windows = nullptr;
 };
 
 class DriverLibrary {

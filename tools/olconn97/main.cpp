@@ -31,12 +31,14 @@ constexpr char kUsage[] =
     "  cache    the contact cache: rebuild, refresh, status [--json]\n"
     "  directory the employee directory: import CSV files into it, show its tables\n"
     "  export   mirror the employee directory into a contacts folder (init, sync)\n"
+    "  config   the driver's configuration window: contact folders, cache refresh\n"
     "  help     this text\n"
     "\n"
     "'olconn97 <command> --help' describes a command; 'olconn97 --version' names\n"
     "the product, its version and the library loaded.\n"
     "Environment: OLCONN97_LIBRARY (the library to load), OLCONN97_REGISTRY_DIR\n"
-    "(the folder of the settings files), OLCONN97_DEBUG (debug lines on stderr).\n";
+    "(the folder of the settings files), OLCONN97_DEBUG (debug lines on stderr),\n"
+    "OLCONN97_UI (qt: the driver's windows drawn with Qt).\n";
 
 // The driver's own identity line, then the file it was loaded from.
 int PrintVersion() {
@@ -84,6 +86,7 @@ int main(int argc, char** argv) {
                   : command == "cache"   ? host::RunCache
                   : command == "export"  ? host::RunExport
                   : command == "directory" ? host::RunDirectory
+                  : command == "config"  ? host::RunConfig
                                          : nullptr;
   if (runner == nullptr) {
     std::fprintf(stderr, "olconn97: unknown command '%s'\n\n%s", command.c_str(), host::kUsage);

@@ -31,6 +31,7 @@ ContactItem::ContactItem(Context context, FolderRecord folder, std::string file,
 
 Status ContactItem::Save() {
   OLC_RETURN_IF_ERROR(WriteFile(card_.Serialize(), card_.Uid(), ".vcf"));
+  card_.MarkWritten();
   return Status::Ok();
 }
 

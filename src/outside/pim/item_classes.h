@@ -25,6 +25,7 @@ class ContactItem final : public StoreObject<ContactItem, Item> {
   ItemClass Class() const override { return ItemClass::kContact; }
   Status Save() override;
   std::string Caption() const override;
+  bool Edited() const override { return card_.changed(); }
   ContactItem* AsContact() override { return this; }
 
   // Any text property by name (FullName, MobileTelephoneNumber, ...).

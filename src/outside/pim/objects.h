@@ -25,6 +25,10 @@
 #include "outside/pim/store.h"
 #include "outside/shell/clock.h"
 
+namespace olconn97::ui {
+class Desktop;
+}
+
 namespace olconn97::pim {
 
 // Item kinds of CreateItem and Items.Add.
@@ -68,6 +72,10 @@ struct ApplicationOptions {
   std::function<std::string()> sendmail_command;
   // Where headless windows are reported; default: a line on stderr.
   std::function<void(const DisplayEvent&)> display;
+  // The desktop the windows are drawn on, asked when one is shown: where
+  // its back end shows windows they are drawn there, otherwise `display`
+  // reports them. The desktop outlives the application.
+  std::function<ui::Desktop*()> desktop;
   // Where the store reports unreadable items and skipped links (once
   // each); default: debugger output.
   ReportFunction report;
@@ -236,6 +244,8 @@ class Item : public IDispatch {
   Result<shell::WallTime> LastModificationTime() const;
   // The display text of the item (its window's caption).
   virtual std::string Caption() const = 0;
+  // Changed since it was read or last saved (a new item until it is saved).
+  virtual bool Edited() const { return !saved(); }
   // The contact behind the item, or null for any other class.
   virtual ContactItem* AsContact() { return nullptr; }
 

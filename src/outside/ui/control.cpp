@@ -60,8 +60,22 @@ bool CheckBox::Click() {
   return true;
 }
 
+TextBox::TextBox(WindowModel& window, std::string name)
+    : Control(window, std::move(name), ControlKind::kTextBox) {}
+
+Image::Image(WindowModel& window, std::string name)
+    : Control(window, std::move(name), ControlKind::kImage) {}
+
 ListBox::ListBox(WindowModel& window, std::string name)
     : Control(window, std::move(name), ControlKind::kListBox) {}
+
+Status ListBox::set_list_index(int row) {
+  if (row < -1 || row >= ListCount()) {
+    return Status::InvalidArgument("No such row: " + std::to_string(row), name());
+  }
+  Set(list_index_, row);
+  return Status::Ok();
+}
 
 void ListBox::AddItem(std::string text) {
   rows_.push_back(ListRow{std::move(text), false});
@@ -71,6 +85,7 @@ void ListBox::AddItem(std::string text) {
 void ListBox::Clear() {
   if (rows_.empty()) return;
   rows_.clear();
+  list_index_ = -1;
   Changed();
 }
 

@@ -122,9 +122,33 @@ class SimpleControl final : public Control {
 };
 using Label = SimpleControl<ControlKind::kLabel>;
 using Frame = SimpleControl<ControlKind::kFrame>;
-using TextBox = SimpleControl<ControlKind::kTextBox>;
-using Image = SimpleControl<ControlKind::kImage>;
 using PictureBox = SimpleControl<ControlKind::kPictureBox>;
+
+// Shows a text; no window of the driver takes typed text, so the back ends
+// show it read only.
+class TextBox final : public Control {
+ public:
+  TextBox(WindowModel& window, std::string name);
+  // Design: wraps the text over several lines.
+  bool multi_line() const { return multi_line_; }
+  void set_multi_line(bool multi_line) { Set(multi_line_, multi_line); }
+
+ private:
+  bool multi_line_ = false;
+};
+
+// The pictures an Image shows: the system's own message icons.
+enum class StandardPicture { kNone, kInformation, kWarning, kCritical };
+
+class Image final : public Control {
+ public:
+  Image(WindowModel& window, std::string name);
+  StandardPicture picture() const { return picture_; }
+  void set_picture(StandardPicture picture) { Set(picture_, picture); }
+
+ private:
+  StandardPicture picture_ = StandardPicture::kNone;
+};
 
 class Button final : public Control {
  public:
@@ -156,6 +180,14 @@ class ListBox final : public Control {
  public:
   ListBox(WindowModel& window, std::string name);
 
+  // Design: rows with a check box each (the default), or plain rows.
+  bool check_boxes() const { return check_boxes_; }
+  void set_check_boxes(bool check_boxes) { Set(check_boxes_, check_boxes); }
+  // The selected row, -1 for none.
+  int list_index() const { return list_index_; }
+  // InvalidArgument for a row that does not exist (-1 clears the selection).
+  Status set_list_index(int row);
+
   const std::vector<ListRow>& rows() const { return rows_; }
   int ListCount() const { return static_cast<int>(rows_.size()); }
   void AddItem(std::string text);
@@ -173,6 +205,8 @@ class ListBox final : public Control {
 
  private:
   std::vector<ListRow> rows_;
+  bool check_boxes_ = true;
+  int list_index_ = -1;
 };
 
 class ProgressBar final : public Control {

@@ -15,6 +15,7 @@
 #include "outside/ui/loop_clock.h"
 #include "outside/ui/message_loop.h"
 #include "outside/ui/screen.h"
+#include "outside/ui/user_input.h"
 #include "outside/ui/window_backend.h"
 
 namespace olconn97::ui {
@@ -23,7 +24,9 @@ class WindowModel;
 
 class Desktop {
  public:
-  // `clock` and `backend` outlive the desktop.
+  // `clock` and `backend` outlive the desktop. The back end is attached to
+  // the desktop's windows and, when it has an event loop of its own, the
+  // message loop runs inside it.
   Desktop(LoopClock& clock, WindowBackend& backend);
   // Owns its clock and back end.
   Desktop(std::unique_ptr<LoopClock> clock, std::unique_ptr<WindowBackend> backend);
@@ -47,6 +50,7 @@ class Desktop {
   friend class WindowModel;
   void AddLoaded(WindowModel* window) { loaded_.push_back(window); }
   void RemoveLoaded(WindowModel* window);
+  void AttachBackend();
 
   std::unique_ptr<LoopClock> own_clock_;
   std::unique_ptr<WindowBackend> own_backend_;
@@ -54,6 +58,7 @@ class Desktop {
   MessageLoop loop_;
   Screen screen_;
   std::vector<WindowModel*> loaded_;
+  std::unique_ptr<UserInput> input_;
 };
 
 }  // namespace olconn97::ui

@@ -34,6 +34,7 @@ MessageLoop* MessageLoop::Current() {
 
 void MessageLoop::Post(Task task) {
   tasks_.push_back(PendingTask{next_task_sequence_++, std::move(task)});
+  TellNative();
 }
 
 TimerId MessageLoop::StartTimer(LoopDuration interval, bool repeating, Task callback) {
@@ -41,6 +42,7 @@ TimerId MessageLoop::StartTimer(LoopDuration interval, bool repeating, Task call
   const uint64_t id = next_timer_id_++;
   timers_.emplace(id, Timer{interval, repeating, std::make_shared<Task>(std::move(callback)),
                             clock_.Now() + interval, next_start_order_++});
+  TellNative();
   return TimerId{id};
 }
 
@@ -52,20 +54,46 @@ Status MessageLoop::SetInterval(TimerId id, LoopDuration interval) {
   it->second.interval = NotNegative(interval);
   it->second.due = clock_.Now() + it->second.interval;
   it->second.start_order = next_start_order_++;
+  TellNative();
   return Status::Ok();
 }
 
 bool MessageLoop::IsTimerActive(TimerId id) const { return timers_.contains(id.value); }
 
 int MessageLoop::YieldOnce() {
+  if (native_ != nullptr) native_->ProcessPendingEvents();
   const int tasks = RunPostedTasks();
-  return tasks + RunDueTimers(clock_.Now());
+  const int ran = tasks + RunDueTimers(clock_.Now());
+  // A repeating timer that fired is due again later.
+  TellNative();
+  return ran;
 }
 
 int MessageLoop::Pump(LoopDuration max_wait) {
   const LoopTime now = clock_.Now();
-  if (!HasDueWork(now)) clock_.WaitUntil(NextDueBefore(now + NotNegative(max_wait)));
+  if (!HasDueWork(now)) {
+    const LoopTime deadline = NextDueBefore(now + NotNegative(max_wait));
+    if (native_ != nullptr) {
+      native_->WaitUntil(deadline);
+    } else {
+      clock_.WaitUntil(deadline);
+    }
+  }
   return YieldOnce();
+}
+
+std::optional<LoopTime> MessageLoop::NextDue() const {
+  if (!tasks_.empty()) return clock_.Now();
+  std::optional<LoopTime> next;
+  for (const auto& [id, timer] : timers_) {
+    if (!timer.in_callback && (!next || timer.due < *next)) next = timer.due;
+  }
+  return next;
+}
+
+void MessageLoop::SetNativeEventLoop(NativeEventLoop* native) {
+  native_ = native;
+  TellNative();
 }
 
 bool MessageLoop::RunUntil(const std::function<bool()>& done, LoopDuration timeout) {

@@ -21,6 +21,13 @@
 //
 // The loop must outlive its timers and must not be destroyed from inside
 // one of its own callbacks.
+//
+// Inside a window system's event loop (the Qt back end), the loop lends it
+// the work: it tells the NativeEventLoop whenever work is scheduled, so the
+// window system wakes at the next due time instead of polling, a yield also
+// runs the window system's pending events (repaints, the user's clicks), as
+// a yield does on a desktop, and Pump waits in the window system's loop
+// rather than asleep.
 #ifndef OLCONN97_OUTSIDE_UI_MESSAGE_LOOP_H_
 #define OLCONN97_OUTSIDE_UI_MESSAGE_LOOP_H_
 
@@ -29,6 +36,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "base/status.h"
 #include "outside/ui/loop_clock.h"
@@ -39,6 +47,26 @@ struct TimerId {
   uint64_t value = 0;  // 0: no timer
   bool valid() const { return value != 0; }
   friend bool operator==(const TimerId&, const TimerId&) = default;
+};
+
+// A window system's event loop that the message loop runs inside.
+class NativeEventLoop {
+ public:
+  NativeEventLoop() = default;
+  virtual ~NativeEventLoop() = default;
+  NativeEventLoop(const NativeEventLoop&) = delete;
+  NativeEventLoop& operator=(const NativeEventLoop&) = delete;
+
+  // Work was posted, a timer started or restarted, or a yield ended: the
+  // next due time (MessageLoop::NextDue) may have changed.
+  virtual void WorkScheduled() = 0;
+  // Runs the window system's pending events without waiting.
+  virtual void ProcessPendingEvents() = 0;
+  // Runs the window system's events until `deadline`, or until the
+  // message loop has work due, whichever comes first.
+  virtual void WaitUntil(LoopTime deadline) = 0;
+  // Whether a shown window waits for its user.
+  virtual bool WindowsAwaitUser() const = 0;
 };
 
 class MessageLoop {
@@ -89,6 +117,15 @@ class MessageLoop {
   // posts or starts one.
   bool Idle() const { return tasks_.empty() && timers_.empty(); }
 
+  // When work is next due: now while a task is posted, else the earliest
+  // timer that may fire; nothing when no work is scheduled.
+  std::optional<LoopTime> NextDue() const;
+  // `native` (nullptr for none) outlives the loop or is unset first.
+  void SetNativeEventLoop(NativeEventLoop* native);
+  // A window shown by the native event loop waits for its user: a host that
+  // pumps until the driver has nothing under way keeps pumping.
+  bool WindowsAwaitUser() const { return native_ != nullptr && native_->WindowsAwaitUser(); }
+
  private:
   struct PendingTask {
     uint64_t sequence;
@@ -112,8 +149,12 @@ class MessageLoop {
   // When the earliest timer that may fire is due, or `limit` if none is
   // earlier.
   LoopTime NextDueBefore(LoopTime limit) const;
+  void TellNative() {
+    if (native_ != nullptr) native_->WorkScheduled();
+  }
 
   LoopClock& clock_;
+  NativeEventLoop* native_ = nullptr;
   std::deque<PendingTask> tasks_;
   uint64_t next_task_sequence_ = 0;
   std::map<uint64_t, Timer> timers_;  // by TimerId::value

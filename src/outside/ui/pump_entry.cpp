@@ -9,7 +9,9 @@ STDAPI_(int) olconn97_pump(unsigned max_wait_ms) {
   const std::chrono::milliseconds max_wait(max_wait_ms);
   if (olconn97::ui::MessageLoop* loop = olconn97::ui::MessageLoop::Current()) {
     loop->Pump(max_wait);
-    return loop->Idle() ? 0 : 1;
+    // A window the user has yet to answer or close is work under way too:
+    // a host that pumps until the driver is done keeps it open.
+    return loop->Idle() && !loop->WindowsAwaitUser() ? 0 : 1;
   }
   // No loop on this thread yet: nothing can become due, so the host's idle
   // loop is made to wait rather than to spin.

@@ -59,4 +59,9 @@ void RecordingWindowBackend::MousePointerChanged(int pointer) {
   events.push_back("pointer " + std::to_string(pointer));
 }
 
+Answer RecordingWindowBackend::AskYesNoCancel(std::string_view caption, std::string_view text) {
+  events.push_back("ask " + std::string(caption) + ": " + std::string(text));
+  return answer;
+}
+
 }  // namespace olconn97::ui

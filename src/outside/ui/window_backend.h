@@ -16,7 +16,13 @@
 namespace olconn97::ui {
 
 class Control;
+class NativeEventLoop;
+class UserInput;
 class WindowModel;
+
+// The answer to a question put to the user; kUnanswered where no user sees
+// the windows.
+enum class Answer { kYes, kNo, kCancel, kUnanswered };
 
 // The headless measure of a text: a fixed width for every character (code
 // point; an ill-formed byte counts as one), in twips. Without a display
@@ -56,6 +62,21 @@ class WindowBackend {
   // The width of `text`, in twips, in the font named `font_name` at its
   // design size: the real font's metrics where windows are drawn.
   virtual int TextWidth(std::string_view font_name, std::string_view text) = 0;
+
+  // Asks the user a question with Yes, No and Cancel, and waits for the
+  // answer.
+  virtual Answer AskYesNoCancel(std::string_view caption, std::string_view text) {
+    static_cast<void>(caption);
+    static_cast<void>(text);
+    return Answer::kUnanswered;
+  }
+
+  // Called once by the desktop that renders with this back end: how the
+  // back end reaches the models (it outlives every later call).
+  virtual void Attach(UserInput& input) { static_cast<void>(input); }
+  // The event loop of the back end's window system, if it has one: the
+  // desktop's message loop then runs inside it.
+  virtual NativeEventLoop* native_event_loop() { return nullptr; }
 };
 
 // Shows nothing; a modal window returns at once, still shown.
@@ -97,11 +118,17 @@ class RecordingWindowBackend final : public WindowBackend {
   int TextWidth(std::string_view, std::string_view text) override {
     return HeadlessTextWidth(text);
   }
+  // Records "ask <caption>: <text>" and gives `answer`.
+  Answer AskYesNoCancel(std::string_view caption, std::string_view text) override;
+  // Keeps the way to the models, for a test playing the back end's user.
+  void Attach(UserInput& attached) override { input = &attached; }
 
   std::vector<std::string> events;
   std::function<void(WindowModel&)> modal_user;
   // Plays a back end that draws the windows.
   bool shows_windows = false;
+  Answer answer = Answer::kUnanswered;
+  UserInput* input = nullptr;
 };
 
 }  // namespace olconn97::ui

@@ -94,6 +94,13 @@ void WindowModel::Deactivate() {
   OnDeactivate();
 }
 
+void WindowModel::UserResize(int width, int height) {
+  if (!loaded_ || !resizable_) return;
+  EventScope scope(*this);
+  set_bounds(Bounds{bounds_.left, bounds_.top, width, height});
+  OnResize();
+}
+
 Control* WindowModel::Find(std::string_view name) const {
   auto it = std::find_if(controls_.begin(), controls_.end(),
                          [name](const auto& control) { return control->name() == name; });
@@ -106,6 +113,7 @@ void WindowModel::ResetDesign() {
   font_charset_ = 0;
   bounds_ = Bounds();
   visible_ = modal_ = active_ = false;
+  resizable_ = ends_with_host_ = false;
 }
 
 void WindowModel::RetireControls() {

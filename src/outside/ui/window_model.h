@@ -44,6 +44,12 @@ enum class UnloadMode {
 
 enum class ShowMode { kModeless, kModal };
 
+// A window's bounds are its outer size, as the system's windows give it;
+// its client area, where the controls sit, is this much narrower (the
+// borders) and lower (the borders and the caption), in twips.
+inline constexpr int kWindowFrameWidth = 120;
+inline constexpr int kWindowFrameHeight = 405;
+
 class WindowModel {
  public:
   virtual ~WindowModel();
@@ -73,6 +79,9 @@ class WindowModel {
   // From the back end: the window gained or lost the activation.
   void Activate();
   void Deactivate();
+  // From the back end: the user resized the window (outer size, twips).
+  // Nothing for a window that is not loaded or not resizable.
+  void UserResize(int width, int height);
 
   const std::string& caption() const { return caption_; }
   void set_caption(std::string caption) { Set(caption_, std::move(caption)); }
@@ -88,6 +97,11 @@ class WindowModel {
   // Since the window object was made.
   int repaint_count() const { return repaint_count_; }
   int foreground_requests() const { return foreground_requests_; }
+  // Design properties: whether the user may resize the window, and whether
+  // it stays shown until the host process ends (the log window), so that a
+  // host pumping until the driver's work is done never waits for it.
+  bool resizable() const { return resizable_; }
+  bool ends_with_host() const { return ends_with_host_; }
 
   // The controls of a loaded window in design order; none when unloaded.
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
@@ -118,6 +132,12 @@ class WindowModel {
   virtual void OnUnload() {}
   virtual void OnActivate() {}
   virtual void OnDeactivate() {}
+  // After UserResize set the new bounds.
+  virtual void OnResize() {}
+
+  // Only from CreateControls.
+  void set_resizable(bool resizable) { resizable_ = resizable; }
+  void set_ends_with_host(bool ends) { ends_with_host_ = ends; }
 
  private:
   friend class Control;
@@ -155,6 +175,8 @@ class WindowModel {
   bool visible_ = false;
   bool modal_ = false;
   bool active_ = false;
+  bool resizable_ = false;
+  bool ends_with_host_ = false;
   int repaint_count_ = 0;
   int foreground_requests_ = 0;
   std::vector<std::unique_ptr<Control>> controls_;

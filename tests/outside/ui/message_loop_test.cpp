@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,69 @@ TEST_F(LoopPumpTest, TheExportedPumpServesTheThreadsCurrentLoop) {
   clock_.Advance(milliseconds(250));
   EXPECT_EQ(olconn97_pump(0), 0);
   EXPECT_THAT(log_, ElementsAre("inner", "outer", "timer"));
+}
+
+// A window system's loop, as the Qt back end is one: it notes what the
+// message loop tells it.
+class FakeNativeLoop final : public NativeEventLoop {
+ public:
+  explicit FakeNativeLoop(MessageLoop& loop) : loop_(loop) {}
+  void WorkScheduled() override {
+    std::optional<LoopTime> due = loop_.NextDue();
+    scheduled.push_back(due ? due->time_since_epoch() : LoopDuration::max());
+  }
+  void ProcessPendingEvents() override { ++processed; }
+  void WaitUntil(LoopTime deadline) override { waits.push_back(deadline.time_since_epoch()); }
+  bool WindowsAwaitUser() const override { return awaiting; }
+
+  std::vector<LoopDuration> scheduled;  // the next due time, at each notice
+  std::vector<LoopDuration> waits;
+  int processed = 0;
+  bool awaiting = false;
+
+ private:
+  MessageLoop& loop_;
+};
+
+class LoopNativeTest : public LoopTest {
+ protected:
+  LoopNativeTest() { loop_.SetNativeEventLoop(&native_); }
+  ~LoopNativeTest() override { loop_.SetNativeEventLoop(nullptr); }
+  FakeNativeLoop native_{loop_};
+};
+
+TEST_F(LoopNativeTest, TheWindowSystemHearsOfEveryChangeOfTheNextDueTime) {
+  native_.scheduled.clear();
+  EXPECT_FALSE(loop_.NextDue());
+  TimerId timer = loop_.StartTimer(milliseconds(250), false, Note("timer"));
+  ASSERT_TRUE(loop_.SetInterval(timer, milliseconds(100)).ok());
+  loop_.Post(Note("task"));
+  EXPECT_THAT(native_.scheduled, ElementsAre(milliseconds(250), milliseconds(100), milliseconds(0)));
+
+  // A yield runs the window system's events first, and says what is next.
+  At(milliseconds(100));
+  EXPECT_EQ(native_.processed, 1);
+  EXPECT_THAT(log_, ElementsAre("task", "timer"));
+  EXPECT_EQ(native_.scheduled.back(), LoopDuration::max());  // nothing more
+}
+
+TEST_F(LoopNativeTest, APumpWaitsInTheWindowSystemNotOnTheClock) {
+  loop_.StartTimer(milliseconds(30), true, Note("tick"));
+  EXPECT_EQ(loop_.Pump(milliseconds(100)), 0);
+  EXPECT_THAT(native_.waits, ElementsAre(milliseconds(30)));
+  EXPECT_EQ(clock_.wait_count(), 0);
+  // A repeating timer that fired is due again: the window system is told.
+  At(milliseconds(30));
+  EXPECT_EQ(native_.scheduled.back(), milliseconds(60));
+}
+
+TEST_F(LoopNativeTest, AWindowWaitingForItsUserKeepsAPumpingHostGoing) {
+  EXPECT_EQ(olconn97_pump(0), 0);
+  native_.awaiting = true;
+  EXPECT_TRUE(loop_.WindowsAwaitUser());
+  EXPECT_EQ(olconn97_pump(0), 1);
+  native_.awaiting = false;
+  EXPECT_EQ(olconn97_pump(0), 0);
 }
 
 }  // namespace

@@ -33,11 +33,13 @@ class TestWindow final : public WindowModel {
   TimerControl& timer() { return *FindAs<TimerControl>("Timer"); }
 
   bool refuse_user_close = false;
+  bool resizable_design = false;
   std::vector<std::string> events;
 
  private:
   void CreateControls() override {
     set_caption("#15000#Design");
+    set_resizable(resizable_design);
     Add<Label>("Label1").set_text("Folder:");
     Button& ok = Add<Button>("CmdOK");
     ok.on_click = [this, &ok] {
@@ -70,6 +72,10 @@ class TestWindow final : public WindowModel {
   void OnUnload() override { events.push_back("unload"); }
   void OnActivate() override { events.push_back("activate"); }
   void OnDeactivate() override { events.push_back("deactivate"); }
+  void OnResize() override {
+    events.push_back("resize " + std::to_string(bounds().width) + "x" +
+                     std::to_string(bounds().height));
+  }
 };
 
 class WindowTest : public ::testing::Test {
@@ -282,6 +288,60 @@ TEST_F(WindowTimerTest, UnloadStopsARunningTimer) {
   window_.Unload();
   clock_.Advance(milliseconds(10));
   EXPECT_EQ(desktop_.loop().YieldOnce(), 0);
+}
+
+using WindowUserInputTest = WindowTest;
+
+// What a back end delivers reaches the models' own user-event members,
+// with their rules: a refused close, a row the handler checks again, a
+// size only for a window the user may resize.
+TEST_F(WindowUserInputTest, TheBackEndsUserReachesTheModels) {
+  ASSERT_NE(backend_.input, nullptr);
+  UserInput& user = *backend_.input;
+  window_.refuse_user_close = true;
+  ASSERT_TRUE(window_.Show().ok());
+  window_.list().AddItem("Contacts");
+  EXPECT_TRUE(user.CheckRow(window_.list(), 0, false));
+  EXPECT_TRUE(window_.list().rows()[0].checked);
+  EXPECT_TRUE(user.MouseMove(window_.list(), 0, 15));
+  EXPECT_EQ(window_.list().tool_tip(), "row at 15.000000");
+  user.Activate(window_);
+  user.Deactivate(window_);
+  user.Resize(window_, 900, 600);  // not resizable: nothing
+  EXPECT_FALSE(user.RequestClose(window_));
+  EXPECT_FALSE(user.Click(window_.label()));  // a label takes no click
+  EXPECT_TRUE(user.Click(window_.ok()));
+  EXPECT_FALSE(window_.loaded());
+  EXPECT_THAT(window_.events, ElementsAre("load", "check 0", "activate", "deactivate",
+                                          "query user", "query code", "unload", "clicked CmdOK"));
+
+  TestWindow sizable(desktop_, "frmSizable");
+  sizable.resizable_design = true;
+  sizable.Load();
+  user.Resize(sizable, 900, 600);
+  EXPECT_EQ(sizable.bounds(), (Bounds{0, 0, 900, 600}));
+  EXPECT_THAT(sizable.events, ElementsAre("load", "resize 900x600"));
+
+  // The loop's work, as a back end's event loop runs it.
+  EXPECT_FALSE(user.TimeUntilDue());
+  desktop_.loop().StartTimer(milliseconds(250), false, [] {});
+  clock_.Advance(milliseconds(100));
+  EXPECT_EQ(user.TimeUntilDue(), milliseconds(150));
+  clock_.Advance(milliseconds(200));
+  EXPECT_EQ(user.TimeUntilDue(), LoopDuration::zero());
+  EXPECT_EQ(user.RunDueWork(), 1);
+}
+
+TEST_F(WindowControlsTest, AListKeepsItsSelectionWithinItsRows) {
+  window_.Load();
+  ListBox& list = window_.list();
+  list.AddItem("a");
+  list.AddItem("b");
+  ASSERT_TRUE(list.set_list_index(1).ok());
+  EXPECT_EQ(list.set_list_index(2).code(), Code::kInvalidArgument);
+  EXPECT_EQ(list.list_index(), 1);
+  list.Clear();
+  EXPECT_EQ(list.list_index(), -1);
 }
 
 using ScreenTest = WindowTest;

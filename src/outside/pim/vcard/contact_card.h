@@ -94,8 +94,11 @@ class ContactCard {
   // The whole file: lines not changed byte for byte, changed lines in place,
   // new lines before END:VCARD, anything after the first card untouched.
   std::string Serialize() const;
-  // True after a set that changed the card, and for a new card.
+  // True after a set that changed the card, and for a new card, until the
+  // card is marked written.
   bool changed() const { return changed_; }
+  // The card's file now holds what Serialize gave.
+  void MarkWritten() { changed_ = false; }
 
   // The cards after this one in its file, which no property reaches.
   size_t CardsAfter() const { return document_.CardsAfter(); }
