@@ -72,34 +72,19 @@ ui::Button& frmOutSelFolder::CmdSelect() {
 void frmOutSelFolder::CreateControls() {
   set_caption("#07100#Outlook contacts folders selection");
   set_bounds(kWindowBounds);
-  auto add_label = [this](const char* name, const char* text, const ui::Bounds& bounds) {
-    ui::Label& label = Add<ui::Label>(name);
-    label.set_text(text);
-    label.set_bounds(bounds);
-    return &label;
-  };
-  auto add_button = [this](const char* name, const char* text, const ui::Bounds& bounds) {
-    ui::Button& button = Add<ui::Button>(name);
-    button.set_text(text);
-    button.set_bounds(bounds);
-    return &button;
-  };
-  label1_ = add_label("Label1", "#07101#Contacts folders :", kLabel1Bounds);
-  list_ = &Add<ui::ListBox>("listFolder");
-  list_->set_bounds(kListBounds);
-  label2_ = add_label("Label2",
-                      "#07102#If the selection is modified, the database must be reinitialized.",
-                      kLabel2Bounds);
-  pst_label_ = add_label("PSTLabel",
-                         "#07103#The selection has changed because of contacts files added or "
-                         "removed in Outlook.",
-                         kPstLabelBounds);
-  reinit_ = &Add<ui::CheckBox>("ReinitCheck");
-  reinit_->set_text("#07111#Reinitialize (Close and restart application)");
-  reinit_->set_bounds(kReinitBounds);
-  select_ = add_button("CmdSelect", "#01008#&Select", kSelectBounds);
-  ok_ = add_button("CmdOK", "#01000#&OK", kOkBounds);
-  cancel_ = add_button("CmdCancel", "#01001#&Cancel", kCancelBounds);
+  label1_ = &Add<ui::Label>("Label1", kLabel1Bounds, "#07101#Contacts folders :");
+  list_ = &Add<ui::ListBox>("listFolder", kListBounds);
+  label2_ = &Add<ui::Label>(
+      "Label2", kLabel2Bounds,
+      "#07102#If the selection is modified, the database must be reinitialized.");
+  pst_label_ = &Add<ui::Label>("PSTLabel", kPstLabelBounds,
+                               "#07103#The selection has changed because of contacts files "
+                               "added or removed in Outlook.");
+  reinit_ = &Add<ui::CheckBox>("ReinitCheck", kReinitBounds,
+                               "#07111#Reinitialize (Close and restart application)");
+  select_ = &Add<ui::Button>("CmdSelect", kSelectBounds, "#01008#&Select");
+  ok_ = &Add<ui::Button>("CmdOK", kOkBounds, "#01000#&OK");
+  cancel_ = &Add<ui::Button>("CmdCancel", kCancelBounds, "#01001#&Cancel");
 
   list_->on_check = [this](int row) { RowChecked(row); };
   list_->on_mouse_move = [this](float, float y) { ShowRowTip(y); };

@@ -40,20 +40,12 @@ frmCreateCache::frmCreateCache(ui::Desktop& desktop) : WindowModel(desktop, "frm
 void frmCreateCache::CreateControls() {
   set_caption(ProductName());
   set_bounds(kWindowBounds);
-  auto add_label = [this](const char* name, const char* text, const ui::Bounds& bounds) {
-    ui::Label& label = Add<ui::Label>(name);
-    label.set_text(text);
-    label.set_bounds(bounds);
-    return &label;
-  };
-  add_label("Label1", "#15000#Folder:", kLabel1Bounds);
-  folder_label_ = add_label("FolderLbl", "", kFolderBounds);
-  add_label("Label3", "#15001#Contact:", kLabel3Bounds);
-  contact_label_ = add_label("ContactLbl", "", kContactBounds);
-  progress_ = &Add<ui::ProgressBar>("ProgressBar");
-  progress_->set_bounds(kProgressBounds);
-  animation_ = &Add<ui::Animation>("Animation1");
-  animation_->set_bounds(kAnimationBounds);
+  Add<ui::Label>("Label1", kLabel1Bounds, "#15000#Folder:");
+  folder_label_ = &Add<ui::Label>("FolderLbl", kFolderBounds);
+  Add<ui::Label>("Label3", kLabel3Bounds, "#15001#Contact:");
+  contact_label_ = &Add<ui::Label>("ContactLbl", kContactBounds);
+  progress_ = &Add<ui::ProgressBar>("ProgressBar", kProgressBounds);
+  animation_ = &Add<ui::Animation>("Animation1", kAnimationBounds);
   timer_ = &Add<ui::TimerControl>("Timer");
   timer_->on_tick = [this] {
     timer_->set_enabled(false);

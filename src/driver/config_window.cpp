@@ -69,19 +69,13 @@ ui::Frame& frmConfigPIM::Frame1() {
 void frmConfigPIM::CreateControls() {
   set_caption("#07200#Outlook configuration");
   set_bounds(kWindowBounds);
-  frame_ = &Add<ui::Frame>("Frame1");
-  frame_->set_bounds(kFrameBounds);
-  auto add_button = [this](const char* name, const char* caption, const ui::Bounds& bounds) {
-    ui::Button& button = Add<ui::Button>(name);
-    button.set_text(caption);
-    button.set_bounds(bounds);
-    return &button;
-  };
-  folder_sel_ = add_button("btnFolderSel", "#07201#Select contacts &folders", CommandBounds(0));
-  synchro_ = add_button("btnSynchro", "#20012#&Synchronize", CommandBounds(1));
-  init_ = add_button("btnInit", "#20013#&Reinitialize", CommandBounds(2));
-  ok_ = add_button("btnOK", "#01000#&OK", kOkBounds);
-  cancel_ = add_button("btnCancel", "#01001#&Cancel", kCancelBounds);
+  frame_ = &Add<ui::Frame>("Frame1", kFrameBounds);
+  folder_sel_ =
+      &Add<ui::Button>("btnFolderSel", CommandBounds(0), "#07201#Select contacts &folders");
+  synchro_ = &Add<ui::Button>("btnSynchro", CommandBounds(1), "#20012#&Synchronize");
+  init_ = &Add<ui::Button>("btnInit", CommandBounds(2), "#20013#&Reinitialize");
+  ok_ = &Add<ui::Button>("btnOK", kOkBounds, "#01000#&OK");
+  cancel_ = &Add<ui::Button>("btnCancel", kCancelBounds, "#01001#&Cancel");
   folder_sel_->on_click = [this] { SelectFolders(); };
   synchro_->on_click = [this] { Synchronize(); };
   init_->on_click = [this] { Reinitialize(); };

@@ -47,6 +47,13 @@ com::ComPtr<pim::MAPIFolder> CacheTest::AddFolder(pim::MAPIFolder& parent,
   return parent.Subfolders()->Add(name, pim::kFolderContacts).value();
 }
 
+void CacheTest::StoreSelection(int n, const pim::MAPIFolder& folder, const char* select) {
+  const std::string suffix = std::to_string(n);
+  RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "entryId" + suffix, folder.EntryID());
+  RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "storeId" + suffix, folder.StoreID());
+  RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "selectId" + suffix, select);
+}
+
 bool CacheTest::WalkPending() const {
   const auto& window = Shared().progress_window;
   return window && window->loaded();

@@ -30,6 +30,9 @@ class CacheTest : public DriverTest {
       const std::string& full_name, const std::vector<std::pair<std::string, std::string>>& phones,
       pim::MAPIFolder* folder = nullptr);
   com::ComPtr<pim::MAPIFolder> AddFolder(pim::MAPIFolder& parent, const std::string& name);
+  // Stores folder `n` of the folder selection, as the folder window does:
+  // its entry and store IDs and its select text ("-1" or "0").
+  void StoreSelection(int n, const pim::MAPIFolder& folder, const char* select);
 
   // Creates the driver and lets the walk its start-up began run to its end.
   void StartDriver();

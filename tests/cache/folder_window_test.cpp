@@ -43,12 +43,6 @@ class FolderWindowTest : public CacheTest {
   std::string Stored(const std::string& name) {
     return RegReadString(Hive::kCurrentUser, kFolderSelectionKey, name);
   }
-  void Store(int n, const pim::MAPIFolder& folder, const char* select) {
-    std::string suffix = std::to_string(n);
-    RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "entryId" + suffix, folder.EntryID());
-    RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "storeId" + suffix, folder.StoreID());
-    RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "selectId" + suffix, select);
-  }
 };
 
 TEST_F(FolderWindowTest, WithoutAStoredChoiceTheFirstSixteenAreListedAndChecked) {
@@ -75,8 +69,8 @@ TEST_F(FolderWindowTest, OkStoresTheRowsAndSaysWhetherTheChoiceChanged) {
   // A contact folder below a mail folder carries its name in its path.
   com::ComPtr<pim::MAPIFolder> inbox = ns_->GetDefaultFolder(pim::kFolderInbox).value();
   com::ComPtr<pim::MAPIFolder> other = AddFolder(*inbox, "Suppliers");
-  Store(1, *contacts_, "-1");
-  Store(2, *other, "0");
+  StoreSelection(1, *contacts_, "-1");
+  StoreSelection(2, *other, "0");
   StartDriver();
   frmOutSelFolder& window = Window();
   EXPECT_FALSE(window.NotConfigured());
@@ -117,9 +111,9 @@ TEST_F(FolderWindowTest, OkStoresTheRowsAndSaysWhetherTheChoiceChanged) {
 TEST_F(FolderWindowTest, TheExportFolderStaysCheckedAndLostFoldersCountAsAChange) {
   com::ComPtr<pim::MAPIFolder> colleagues = AddFolder(*contacts_->ParentFolder(), "Colleagues");
   com::ComPtr<pim::MAPIFolder> gone = AddFolder(*contacts_->ParentFolder(), "Gone");
-  Store(1, *contacts_, "-1");
-  Store(2, *colleagues, "-1");
-  Store(3, *gone, "-1");
+  StoreSelection(1, *contacts_, "-1");
+  StoreSelection(2, *colleagues, "-1");
+  StoreSelection(3, *gone, "-1");
   CRegSettings location;
   location.set_AppName("7316\\Popup\\outlook98");
   ASSERT_TRUE(location.SaveSetting("TransfertFolder", "EntryID", colleagues->EntryID()));
@@ -141,6 +135,28 @@ TEST_F(FolderWindowTest, TheExportFolderStaysCheckedAndLostFoldersCountAsAChange
   RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "ConfigChanged", "x");
   ASSERT_TRUE(Window().CmdCancel().Click());
   EXPECT_EQ(Stored("ConfigChanged"), "x");
+}
+
+}  // namespace
+}  // namespace olconn97::testing
+
+namespace olconn97::testing {
+namespace {
+
+TEST_F(FolderWindowTest, WithoutTheStoreTheListIsEmptyAndOkKeepsNoSelection) {
+  StoreSelection(1, *contacts_, "-1");
+  StartDriver();
+  ASSERT_TRUE(driver_->Dataconnector_ClosePIM().ok());
+  frmOutSelFolder& window = Window();
+  EXPECT_EQ(window.listFolder().ListCount(), 0);
+  const std::vector<std::string> lines = LogLines();
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.ends_with("Getting Outlook folders : no connection to object outlook");
+  }));
+  ASSERT_TRUE(window.CmdOK().Click());
+  // The stored choice cannot even be looked up: it counts as none.
+  EXPECT_EQ(Stored("entryId1"), "");
+  EXPECT_EQ(Stored("ConfigChanged"), "0");
 }
 
 }  // namespace

@@ -120,12 +120,8 @@ void ItemWindow::CreateControls() {
   int top = kMargin;
   for (size_t i = 0; i < fields.size(); ++i, top += kLineStep) {
     const std::string n = std::to_string(i + 1);
-    ui::Label& label = Add<ui::Label>("Label" + n);
-    label.set_text(fields[i].label);
-    label.set_bounds({kMargin, top + 30, kLabelWidth, kLineHeight});
-    ui::TextBox& value = Add<ui::TextBox>("Field" + n);
-    value.set_text(fields[i].value);
-    value.set_bounds({kValueLeft, top, kValueWidth, kLineHeight});
+    Add<ui::Label>("Label" + n, {kMargin, top + 30, kLabelWidth, kLineHeight}, fields[i].label);
+    Add<ui::TextBox>("Field" + n, {kValueLeft, top, kValueWidth, kLineHeight}, fields[i].value);
   }
   set_bounds({0, 0, kItemWindowWidth, top + kMargin - (kLineStep - kLineHeight) +
                                           ui::kWindowFrameHeight});
@@ -144,12 +140,9 @@ FolderView::FolderView(ui::Desktop& desktop, com::ComPtr<MAPIFolder> folder,
 void FolderView::CreateControls() {
   set_caption(folder_->Name());
   set_bounds(kFolderViewBounds);
-  ui::Label& path = Add<ui::Label>("FolderPath");
-  path.set_text(folder_->path());
-  path.set_bounds(kPathBounds);
-  ui::ListBox& items = Add<ui::ListBox>("listItems");
+  Add<ui::Label>("FolderPath", kPathBounds, folder_->path());
+  ui::ListBox& items = Add<ui::ListBox>("listItems", kItemsBounds);
   items.set_check_boxes(false);
-  items.set_bounds(kItemsBounds);
   for (std::string& row : ShownRows(*folder_)) items.AddItem(std::move(row));
 }
 

@@ -124,6 +124,14 @@ class WindowModel {
     controls_.push_back(std::move(control));
     return added;
   }
+  // The same, placed at `bounds` and given its design text (a caption).
+  template <typename T>
+  T& Add(std::string name, const Bounds& bounds, std::string text = {}) {
+    T& added = Add<T>(std::move(name));
+    added.set_bounds(bounds);
+    added.set_text(std::move(text));
+    return added;
+  }
 
   virtual void CreateControls() {}
   virtual void OnLoad() {}

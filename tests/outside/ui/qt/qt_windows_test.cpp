@@ -45,12 +45,6 @@ class QtWindowsTest : public QtDriverTest {
   std::string Stored(const std::string& name) {
     return RegReadString(Hive::kCurrentUser, kFolderSelectionKey, name);
   }
-  void Store(int n, const pim::MAPIFolder& folder, const char* select) {
-    const std::string suffix = std::to_string(n);
-    RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "entryId" + suffix, folder.EntryID());
-    RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "storeId" + suffix, folder.StoreID());
-    RegWriteString(Hive::kCurrentUser, kFolderSelectionKey, "selectId" + suffix, select);
-  }
 };
 
 TEST_F(QtWindowsTest, TheConfigurationWindowIsDrawnInTheUsersLanguageAndItsButtonsAct) {
@@ -90,9 +84,9 @@ TEST_F(QtWindowsTest, TheFolderWindowShowsTheRowsChecksAndKeepsTheExportRow) {
   com::ComPtr<pim::MAPIFolder> colleagues = AddFolder(*contacts_->ParentFolder(), "Colleagues");
   com::ComPtr<pim::MAPIFolder> inbox = ns_->GetDefaultFolder(pim::kFolderInbox).value();
   com::ComPtr<pim::MAPIFolder> suppliers = AddFolder(*inbox, "Suppliers");
-  Store(1, *contacts_, "-1");
-  Store(2, *colleagues, "-1");
-  Store(3, *suppliers, "0");
+  StoreSelection(1, *contacts_, "-1");
+  StoreSelection(2, *colleagues, "-1");
+  StoreSelection(3, *suppliers, "0");
   CRegSettings location;
   location.set_AppName("7316\\Popup\\outlook98");
   ASSERT_TRUE(location.SaveSetting("TransfertFolder", "EntryID", colleagues->EntryID()));
