@@ -145,6 +145,11 @@ Result<std::shared_ptr<Connection>> Connection::Open(const std::string& path) {
   OLC_RETURN_IF_ERROR(count("SELECT count(*) FROM sqlite_schema").status());
   OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA journal_mode=WAL"));
   OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA synchronous=NORMAL"));
+  // Debian's SQLite zeroes every page a delete frees, which makes emptying
+  // a table for a rebuild write the whole file twice (journal and file).
+  // The rows hold nothing the file's readers could not see before; pages
+  // are still cleared where that costs no extra write.
+  OLC_RETURN_IF_ERROR(connection->Exec("PRAGMA secure_delete=FAST"));
   OLC_RETURN_IF_ERROR(connection->SetMemoryUse(/*bulk_writes=*/false));
   return connection;
 }
@@ -162,6 +167,11 @@ Status Connection::Create(const std::string& path, std::string_view schema) {
     OLC_ASSIGN_OR_RETURN(DatabaseHandle db,
                          OpenHandle(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
     Connection building(std::move(db), partial);
+    // Every page a walk writes goes to the journal and then into the file,
+    // one system call each way: pages of 16 KB take a quarter of the calls
+    // of SQLite's 4 KB for the same rows. Fixed before the journal mode,
+    // which would keep it.
+    OLC_RETURN_IF_ERROR(building.Exec("PRAGMA page_size=16384"));
     OLC_RETURN_IF_ERROR(building.Exec("PRAGMA journal_mode=WAL"));
     OLC_RETURN_IF_ERROR(building.Exec("BEGIN"));
     OLC_RETURN_IF_ERROR(building.Exec(std::string(schema).c_str()));
