@@ -34,6 +34,8 @@ void ItemReadAhead::Run(size_t first) {
       };
       if (!room()) {
         reader_waits_ = true;
+        // Fewer files than a batch may fill the room when they are large.
+        if (taker_waits_) changed_.notify_all();
         changed_.wait(lock, room);
         reader_waits_ = false;
       }
@@ -54,7 +56,8 @@ void ItemReadAhead::Run(size_t first) {
       std::lock_guard<std::mutex> lock(mutex_);
       waiting_bytes_ += size;
       waiting_.push_back(std::move(file));
-      wake = taker_waits_;
+      reader_done_ = position + 1 == files_.size();
+      wake = taker_waits_ && (waiting_.size() >= kWakeBatch || reader_done_);
     }
     if (wake) changed_.notify_all();
   }
@@ -64,8 +67,12 @@ std::optional<PreparedFile> ItemReadAhead::Take(size_t position) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (position != next_ || position >= files_.size()) return std::nullopt;
   if (waiting_.empty()) {
+    // A batch, not the next file alone: the reader, when it is the slower
+    // of the two, would otherwise wake the caller for every file.
     taker_waits_ = true;
-    changed_.wait(lock, [this] { return !waiting_.empty(); });
+    changed_.wait(lock, [this] {
+      return waiting_.size() >= kWakeBatch || reader_done_ || (reader_waits_ && !waiting_.empty());
+    });
     taker_waits_ = false;
   }
   PreparedFile file = std::move(waiting_.front());

@@ -39,6 +39,9 @@ class ItemReadAhead {
   // At most this many files, or this many bytes, wait to be taken.
   static constexpr size_t kMaxWaiting = 64;
   static constexpr size_t kMaxWaitingBytes = size_t{4} << 20;
+  // A caller that had to wait is woken when this many files wait (or the
+  // last one does): one wake-up per batch, not per file.
+  static constexpr size_t kWakeBatch = 16;
 
   // Reads `files` (names in `directory`, which outlive the read-ahead) from
   // position `first` on.
@@ -62,6 +65,7 @@ class ItemReadAhead {
   size_t next_;
   size_t waiting_bytes_ = 0;
   bool stop_ = false;
+  bool reader_done_ = false;  // every file from `first` on has been queued
   // Who sleeps on `changed_`: only then is it signalled, so that a walk
   // whose reader keeps ahead makes no system call per file.
   bool taker_waits_ = false;

@@ -24,34 +24,61 @@ namespace {
 
 constexpr size_t kMaxMarkerSize = 4096;
 
+Status TooLarge(const std::string& path, size_t limit) {
+  return Status::Error(Code::kInvalidArgument,
+                       path + " is larger than " + std::to_string(limit >> 20) + " MB");
+}
+
 bool LstatIs(const std::string& path, mode_t type) {
   struct stat status;
   return lstat(path.c_str(), &status) == 0 && (status.st_mode & S_IFMT) == type;
 }
 
 // Reads the file `name` names in the folder `folder_fd` (or, with AT_FDCWD,
-// the path it is); `path` names it in a failure.
+// the path it is); `path` names it in a failure. A caller that listed the
+// name as a regular file skips the check that it is one: a walk reads
+// thousands of cards, and each system call counts. Its read then ends at
+// the first short read, which for a regular file is its end, or at `limit`.
 Result<std::string> ReadSmallFileAt(int folder_fd, const char* name, const std::string& path,
-                                    size_t limit) {
+                                    size_t limit, bool listed_as_file = false) {
   shell::ScopedFd fd(shell::RetryOnInterrupt(
       [&] { return openat(folder_fd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK); }));
   if (!fd.valid()) return Status::FromErrno(errno, "cannot read " + path);
-  struct stat status;
-  if (fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-    return Status::NotFound(path + " is not a file");
-  }
-  if (static_cast<size_t>(status.st_size) > limit) {
-    return Status::Error(Code::kInvalidArgument,
-                         path + " is larger than " + std::to_string(limit >> 20) + " MB");
-  }
+  // Fills `content` from `done` on; `ended` when the file had no more.
+  auto read_into = [&](std::string& content, size_t done, bool* ended) -> Result<size_t> {
+    while (done < content.size()) {
+      const size_t wanted = content.size() - done;
+      ssize_t n = read(fd.get(), content.data() + done, wanted);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return Status::FromErrno(errno, "cannot read " + path);
+      done += static_cast<size_t>(n);
+      if (n == 0 || (listed_as_file && static_cast<size_t>(n) < wanted)) {
+        *ended = true;
+        break;
+      }
+    }
+    return done;
+  };
   std::string content;
-  content.resize(static_cast<size_t>(status.st_size));
+  bool ended = false;
+  if (!listed_as_file) {
+    struct stat status;
+    if (fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+      return Status::NotFound(path + " is not a file");
+    }
+    if (static_cast<size_t>(status.st_size) > limit) return TooLarge(path, limit);
+    content.resize(static_cast<size_t>(status.st_size));
+    OLC_ASSIGN_OR_RETURN(size_t done, read_into(content, 0, &ended));
+    content.resize(done);
+    return content;
+  }
   size_t done = 0;
-  while (done < content.size()) {
-    ssize_t n = read(fd.get(), content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
+  content.resize(std::min<size_t>(4u << 10, limit + 1));  // most cards: one read
+  while (true) {
+    OLC_ASSIGN_OR_RETURN(done, read_into(content, done, &ended));
+    if (ended) break;
+    if (done > limit) return TooLarge(path, limit);
+    content.resize(std::min(content.size() * 4, limit + 1));
   }
   content.resize(done);
   return content;
@@ -158,7 +185,8 @@ Result<std::string> ReadItemFile(const std::string& path) {
 
 Result<std::string> ReadItemFileAt(int folder_fd, const std::string& folder,
                                    const std::string& name) {
-  return ReadSmallFileAt(folder_fd, name.c_str(), folder + "/" + name, kMaxItemFileSize);
+  return ReadSmallFileAt(folder_fd, name.c_str(), folder + "/" + name, kMaxItemFileSize,
+                         /*listed_as_file=*/true);
 }
 
 Status WriteFileAtomically(const std::string& path, std::string_view bytes) {

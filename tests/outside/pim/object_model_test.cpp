@@ -285,6 +285,34 @@ TEST_F(ObjectModelTest, AWalkInOrderReadsWhatSingleReadsReadWhereverItTurns) {
   EXPECT_EQ(reports_.size(), 2u);  // each unreadable file reported once
 }
 
+// Cards far larger than the usual few hundred bytes (a photo, a long note):
+// read whole, and a walk that meets a few that fill the read-ahead's room
+// before a batch of them is ready goes on as a walk of small ones does.
+TEST_F(ObjectModelTest, LargeCardsArriveWholeInAWalk) {
+  // Ten of 400 KB fill the room; in whatever order the folder lists them,
+  // the room is full before a batch of files waits, and before the last.
+  std::vector<size_t> sizes(24, 400000);
+  sizes[0] = 20000;  // more than one read
+  sizes[1] = 70000;
+  auto name = [&](size_t i) { return "Person " + std::to_string(i) + std::string(sizes[i], 'n'); };
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    WriteFile(root() + "/Contacts/big" + std::to_string(i) + ".vcf",
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name(i) + "\r\nEND:VCARD\r\n");
+  }
+  com::ComPtr<Items> items = contacts_->GetItems().value();
+  const std::vector<std::string>& files = items->files();
+  for (int32_t i = 1; i <= items->Count(); ++i) {
+    const std::string& file = files[static_cast<size_t>(i - 1)];
+    if (file.rfind("big", 0) != 0) continue;
+    size_t index = std::stoul(file.substr(3));
+    Result<com::ComPtr<Item>> item = items->Item(i);
+    ASSERT_TRUE(item.ok()) << file;
+    ContactItem* contact = item.value()->AsContact();
+    ASSERT_NE(contact, nullptr) << file;
+    EXPECT_TRUE(contact->Text("FullName") == name(index)) << file;  // no megabytes in a failure
+  }
+}
+
 // A phone's export of a whole address book dropped into a folder: the
 // first card is the contact, and the user hears once where the rest are,
 // whether a walk read the file ahead or a single read did.
