@@ -73,6 +73,12 @@ class SqliteDatabase : public Database {
     OLC_RETURN_IF_ERROR(connection_->Commit());
     return connection_->Exec(native_sql.c_str());
   }
+  Result<Value> ReadValue(const std::string& native_sql) override {
+    if (!connection_->is_open()) return ObjectClosed("DAO.Database");
+    OLC_ASSIGN_OR_RETURN(Query query, connection_->Prepare(native_sql));
+    OLC_ASSIGN_OR_RETURN(bool row, query.Step());
+    return row ? query.Column(0) : Value();
+  }
   Result<std::vector<TableDef>> TableDefs() override;
   Status Close() override { return connection_->Close(); }
   bool IsOpen() const override { return connection_->is_open(); }

@@ -57,6 +57,10 @@ class Database {
   // Runs statements of the database engine's own dialect that change the
   // schema (indexes the driver keeps). Never for values: they have no way in.
   virtual Status ExecuteSchema(const std::string& native_sql) = 0;
+  // The first value of the first row of a query in the engine's own dialect
+  // (null when it has no row): counts that the database makes faster than
+  // a recordset could read the rows. Never for values: they have no way in.
+  virtual Result<Value> ReadValue(const std::string& native_sql) = 0;
   virtual Status Commit() = 0;
 
   // DAO's BeginTrans/CommitTrans/Rollback, on the database they concern:
@@ -92,6 +96,9 @@ class DatabaseWrapper : public Database {
   Status SetBulkWrites(bool on) override { return target_.SetBulkWrites(on); }
   Status ExecuteSchema(const std::string& native_sql) override {
     return target_.ExecuteSchema(native_sql);
+  }
+  Result<Value> ReadValue(const std::string& native_sql) override {
+    return target_.ReadValue(native_sql);
   }
   Status Commit() override { return target_.Commit(); }
   Status BeginTrans() override { return target_.BeginTrans(); }
