@@ -74,20 +74,22 @@ void DataCache::AddPhoneNumber(std::string_view number, pim::ContactItem& item) 
     StoredNumber stored = StoreNumber(number);
     std::string name = named_item_ == &item ? named_item_name_ : RowName(item);
     OLC_RETURN_IF_ERROR(CacheTable_->AddNew());
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField("PhoneReversed", ReversedDigits(stored.digits)));
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField("PHONENUMBER", std::move(stored.digits)));
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField("EntryID", item.EntryID()));
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField("AutoSelect", jet::Value::Boolean(false)));
+    jet::Recordset& table = *CacheTable_;
+    const RowFields& field = row_fields_;
+    OLC_RETURN_IF_ERROR(table.SetFieldAt(field.phone_reversed, ReversedDigits(stored.digits)));
+    OLC_RETURN_IF_ERROR(table.SetFieldAt(field.phone_number, std::move(stored.digits)));
+    OLC_RETURN_IF_ERROR(table.SetFieldAt(field.entry_id, item.EntryID()));
+    OLC_RETURN_IF_ERROR(table.SetFieldAt(field.auto_select, jet::Value::Boolean(false)));
     // Set on every row, null or not: rows setting the same fields share
     // one insert statement.
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField(
-        "PhoneMain", stored.main ? jet::Value(std::move(*stored.main)) : jet::Value()));
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField(
-        "PhoneExtension",
+    OLC_RETURN_IF_ERROR(table.SetFieldAt(
+        field.phone_main, stored.main ? jet::Value(std::move(*stored.main)) : jet::Value()));
+    OLC_RETURN_IF_ERROR(table.SetFieldAt(
+        field.phone_extension,
         stored.extension ? jet::Value(std::move(*stored.extension)) : jet::Value()));
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField(
-        "NameFolded", named_item_ == &item ? named_item_folded_ : FoldedName(name)));
-    OLC_RETURN_IF_ERROR(CacheTable_->SetField("Name", std::move(name)));
+    OLC_RETURN_IF_ERROR(table.SetFieldAt(
+        field.name_folded, named_item_ == &item ? named_item_folded_ : FoldedName(name)));
+    OLC_RETURN_IF_ERROR(table.SetFieldAt(field.name, std::move(name)));
     return CacheTable_->Update();
   }();
   if (!done.ok()) {

@@ -163,6 +163,15 @@ Status DataCache::OpenCacheTable() {
   if (!shared.gCacheDatabase) return Status::Unavailable("the cache database is not open");
   OLC_ASSIGN_OR_RETURN(
       CacheTable_, shared.gCacheDatabase->OpenRecordset("TCache", jet::RecordsetType::kTable, {}));
+  jet::Recordset& table = *CacheTable_;
+  OLC_ASSIGN_OR_RETURN(row_fields_.phone_reversed, table.FieldPosition("PhoneReversed"));
+  OLC_ASSIGN_OR_RETURN(row_fields_.phone_number, table.FieldPosition("PHONENUMBER"));
+  OLC_ASSIGN_OR_RETURN(row_fields_.entry_id, table.FieldPosition("EntryID"));
+  OLC_ASSIGN_OR_RETURN(row_fields_.auto_select, table.FieldPosition("AutoSelect"));
+  OLC_ASSIGN_OR_RETURN(row_fields_.phone_main, table.FieldPosition("PhoneMain"));
+  OLC_ASSIGN_OR_RETURN(row_fields_.phone_extension, table.FieldPosition("PhoneExtension"));
+  OLC_ASSIGN_OR_RETURN(row_fields_.name_folded, table.FieldPosition("NameFolded"));
+  OLC_ASSIGN_OR_RETURN(row_fields_.name, table.FieldPosition("Name"));
   return Status::Ok();
 }
 

@@ -97,6 +97,12 @@ class DataCache {
   std::string scanned_filter_;
   shell::WallTime scan_start_{};
   std::unique_ptr<jet::Recordset> CacheTable_;
+  // The positions of the fields every row sets, found as CacheTable_ opens.
+  struct RowFields {
+    size_t phone_reversed, phone_number, entry_id, auto_select, phone_main, phone_extension,
+        name_folded, name;
+  };
+  RowFields row_fields_{};
   shell::WallTime walk_start_{};
   bool walk_failed_ = false;
   bool walk_rebuilds_ = false;

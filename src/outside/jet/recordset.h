@@ -52,6 +52,11 @@ class Recordset {
   virtual Result<Value> GetField(std::string_view name) = 0;
   // Only while an edit (Edit) or a new row (AddNew) is pending.
   virtual Status SetField(std::string_view name, Value value) = 0;
+  // DAO's Fields(i): a field by its position, found once by name, for a
+  // writer that sets the same fields row after row. Positions hold while
+  // the recordset is open.
+  virtual Result<size_t> FieldPosition(std::string_view name) = 0;
+  virtual Status SetFieldAt(size_t position, Value value) = 0;
 
   // AddNew: table-type only. Update stores the pending edit or new row (the
   // current row stays current); CancelUpdate drops it; a move drops it too.
@@ -82,6 +87,12 @@ class RecordsetWrapper : public Recordset {
   Result<Value> GetField(std::string_view name) override { return target_.GetField(name); }
   Status SetField(std::string_view name, Value value) override {
     return target_.SetField(name, std::move(value));
+  }
+  Result<size_t> FieldPosition(std::string_view name) override {
+    return target_.FieldPosition(name);
+  }
+  Status SetFieldAt(size_t position, Value value) override {
+    return target_.SetFieldAt(position, std::move(value));
   }
   Status AddNew() override { return target_.AddNew(); }
   Status Edit() override { return target_.Edit(); }

@@ -256,11 +256,28 @@ Status SqliteRecordset::SetField(std::string_view name, Value value) {
   OLC_RETURN_IF_ERROR(CheckOpen());
   if (pending_ == Pending::kNone) return NothingPending();
   OLC_ASSIGN_OR_RETURN(size_t index, fields_->Find(name));
-  if ((*fields_)[index].table_index < 0) {
-    return DaoError(Code::kInvalidArgument, 3164,
-                    "Field cannot be updated ('" + std::string(name) + "').");
+  return SetFieldAt(index, std::move(value));
+}
+
+Result<size_t> SqliteRecordset::FieldPosition(std::string_view name) {
+  OLC_RETURN_IF_ERROR(CheckOpen());
+  return fields_->Find(name);
+}
+
+Status SqliteRecordset::SetFieldAt(size_t position, Value value) {
+  OLC_RETURN_IF_ERROR(CheckOpen());
+  if (pending_ == Pending::kNone) return NothingPending();
+  if (position >= fields_->size()) {
+    return Status::NotFound("Item not found in this collection (field " +
+                                std::to_string(position) + ").",
+                            "DAO.Fields")
+        .WithNumber(static_cast<int32_t>(0x800A0000u | 3265u));
   }
-  edits_[index] = std::move(value);
+  if ((*fields_)[position].table_index < 0) {
+    return DaoError(Code::kInvalidArgument, 3164,
+                    "Field cannot be updated ('" + (*fields_)[position].column.name + "').");
+  }
+  edits_[position] = std::move(value);
   return Status::Ok();
 }
 
@@ -324,13 +341,21 @@ Status SqliteRecordset::WriteEdits() {
 
 Status SqliteRecordset::InsertNew() {
   std::vector<bool> set_fields(fields_->size());
+  // Moved out for the write, not copied (a walk writes thousands of rows),
+  // and back when it fails: the row stays pending, as it was.
   std::vector<Value> values;
   values.reserve(fields_->size());
   for (size_t i = 0; i < fields_->size(); ++i) {
     if (!edits_[i]) continue;
     set_fields[i] = true;
-    values.push_back(*edits_[i]);
+    values.push_back(std::move(*edits_[i]));
   }
+  auto restore = [&] {
+    size_t next = 0;
+    for (size_t i = 0; i < fields_->size(); ++i) {
+      if (set_fields[i]) edits_[i] = std::move(values[next++]);
+    }
+  };
   if (insert_sql_.empty() || set_fields != insert_fields_) {
     std::string columns;
     std::string placeholders;
@@ -343,9 +368,11 @@ Status SqliteRecordset::InsertNew() {
     insert_sql_ =
         "INSERT INTO " + QuoteName(select_.tables[0].name) +
         (values.empty() ? " DEFAULT VALUES" : " (" + columns + ") VALUES (" + placeholders + ")");
-    insert_fields_ = std::move(set_fields);
+    insert_fields_ = set_fields;
   }
-  return connection_->Write(insert_sql_, values).status();
+  Status written = connection_->Write(insert_sql_, values).status();
+  if (!written.ok()) restore();
+  return written;
 }
 
 Status SqliteRecordset::Delete() {

@@ -36,6 +36,8 @@ class SqliteRecordset : public Recordset {
   Status MovePrevious() override;
   Result<Value> GetField(std::string_view name) override;
   Status SetField(std::string_view name, Value value) override;
+  Result<size_t> FieldPosition(std::string_view name) override;
+  Status SetFieldAt(size_t position, Value value) override;
   Status AddNew() override;
   Status Edit() override;
   Status Update() override;
