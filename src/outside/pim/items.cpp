@@ -42,8 +42,9 @@ Result<com::ComPtr<pim::Item>> Items::Item(int32_t index) const {
   } else if (position > 0 && position == next_in_order_ &&
              files_.size() - position > kReadAheadAfter) {
     // A second item in order: a walk through the folder has begun.
-    read_ahead_ =
-        std::make_unique<ItemReadAhead>(context_.store->PathOf(folder_), files_, position + 1);
+    read_ahead_ = std::make_unique<ItemReadAhead>(
+        context_.store->PathOf(folder_), files_, position + 1,
+        EntryIdParts{context_.store->store_id(), folder_.key, std::string()});
   }
   next_in_order_ = position + 1;
   if (prepared) return LoadItem(context_, location, std::move(*prepared));
@@ -99,11 +100,16 @@ Result<com::ComPtr<pim::Item>> Items::Find(std::string_view filter_text) const {
 std::string Item::EntryID() const {
   if (!saved()) return std::string();
   // A move or a first save changes the file, and with it the ID.
-  if (entry_id_file_ != location_.folder.key + '/' + location_.file) {
-    entry_id_ = context_.store->ItemEntryId(location_);
-    entry_id_file_ = location_.folder.key + '/' + location_.file;
+  if (entry_id_file_ != location_.file || entry_id_folder_ != location_.folder.key) {
+    KnowEntryID(context_.store->ItemEntryId(location_));
   }
   return entry_id_;
+}
+
+void Item::KnowEntryID(std::string entry_id) const {
+  entry_id_ = std::move(entry_id);
+  entry_id_folder_ = location_.folder.key;
+  entry_id_file_ = location_.file;
 }
 
 std::string Item::path() const {
@@ -185,7 +191,9 @@ Result<com::ComPtr<Item>> LoadItem(const Context& context, const ItemLocation& l
                                    PreparedFile file) {
   if (file.card) {
     ReportFurtherCards(context, location, *file.card);
-    return ItemFromCard(context, location, std::move(*file.card));
+    Result<com::ComPtr<Item>> item = ItemFromCard(context, location, std::move(*file.card));
+    if (item.ok() && !file.entry_id.empty()) item.value()->KnowEntryID(std::move(file.entry_id));
+    return item;
   }
   Result<com::ComPtr<Item>> item = file.bytes.ok()
                                        ? ItemFromFile(context, location, file.bytes.value())

@@ -231,6 +231,9 @@ class Item : public IDispatch {
   virtual ItemClass Class() const = 0;
   // Empty until the item is saved.
   std::string EntryID() const;
+  // The entry ID of the item's file as it stands, worked out already (a
+  // walk's read-ahead does it beside the walk).
+  void KnowEntryID(std::string entry_id) const;
   // Writes the item to its file (creating it for a new item).
   virtual Status Save() = 0;
   // Moves the item to Deleted Items; in Deleted Items, removes its file.
@@ -268,6 +271,7 @@ class Item : public IDispatch {
  private:
   // The entry ID of location_, kept: a cache walk asks it once per number.
   mutable std::string entry_id_;
+  mutable std::string entry_id_folder_;  // the location entry_id_ is of
   mutable std::string entry_id_file_;
 };
 

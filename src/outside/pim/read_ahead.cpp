@@ -8,8 +8,11 @@
 namespace olconn97::pim {
 
 ItemReadAhead::ItemReadAhead(std::string directory, const std::vector<std::string>& files,
-                             size_t first)
-    : directory_(std::move(directory)), files_(files), next_(first) {
+                             size_t first, EntryIdParts folder_id)
+    : directory_(std::move(directory)),
+      folder_id_(std::move(folder_id)),
+      files_(files),
+      next_(first) {
   worker_ = std::thread([this, first] { Run(first); });
 }
 
@@ -48,7 +51,10 @@ void ItemReadAhead::Run(size_t first) {
     if (file.bytes.ok() && ItemKindOfFile(name) == ItemFileKind::kContact) {
       // A card that does not parse is left to the caller, who reports why.
       Result<ContactCard> card = ContactCard::Parse(file.bytes.value());
-      if (card.ok()) file.card = std::move(card).value();
+      if (card.ok()) {
+        file.card = std::move(card).value();
+        file.entry_id = EncodeEntryId({folder_id_.store_id, folder_id_.folder_key, name});
+      }
     }
     size_t size = file.bytes.ok() ? file.bytes.value().size() : 0;
     bool wake;

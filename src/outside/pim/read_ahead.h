@@ -16,6 +16,7 @@
 
 #include "base/result.h"
 #include "outside/com/com_ptr.h"
+#include "outside/pim/entry_id.h"
 #include "outside/pim/vcard/contact_card.h"
 
 namespace olconn97::pim {
@@ -24,6 +25,7 @@ namespace olconn97::pim {
 struct PreparedFile {
   Result<std::string> bytes = std::string();  // the content, or why it could not be read
   std::optional<ContactCard> card;            // a contact file's card, parsed already
+  std::string entry_id;                       // with a card: its entry ID, worked out already
 };
 
 struct Context;
@@ -44,8 +46,9 @@ class ItemReadAhead {
   static constexpr size_t kWakeBatch = 16;
 
   // Reads `files` (names in `directory`, which outlive the read-ahead) from
-  // position `first` on.
-  ItemReadAhead(std::string directory, const std::vector<std::string>& files, size_t first);
+  // position `first` on; a card's entry ID is `folder_id` with its file.
+  ItemReadAhead(std::string directory, const std::vector<std::string>& files, size_t first,
+                EntryIdParts folder_id);
   ~ItemReadAhead();
   ItemReadAhead(const ItemReadAhead&) = delete;
   ItemReadAhead& operator=(const ItemReadAhead&) = delete;
@@ -58,6 +61,7 @@ class ItemReadAhead {
   void Run(size_t first);
 
   const std::string directory_;
+  const EntryIdParts folder_id_;
   const std::vector<std::string>& files_;
   std::mutex mutex_;
   std::condition_variable changed_;
