@@ -148,6 +148,29 @@ TEST_F(JetRecordsetTest, TableTypeWalksTheWholeTableAsItIsNow) {
   EXPECT_EQ(missing.status().code(), Code::kNotFound);
 }
 
+// A writer that finds its fields once and sets them by position, row after
+// row; a row the table refuses stays pending with every value set.
+TEST_F(JetRecordsetTest, FieldsSetByPositionAndARefusedRowStaysPending) {
+  JET_ASSERT_OK(db_->ExecuteSchema("CREATE TABLE Strict (Name TEXT, AutoSelect INTEGER NOT NULL)"));
+  auto table = Open("Strict", RecordsetType::kTable);
+  ASSERT_TRUE(table);
+  Result<size_t> name = table->FieldPosition("name");
+  Result<size_t> auto_select = table->FieldPosition("AutoSelect");
+  ASSERT_TRUE(name.ok() && auto_select.ok());
+  EXPECT_EQ(table->FieldPosition("Nope").status().code(), Code::kNotFound);
+  EXPECT_EQ(table->SetFieldAt(name.value(), "Fred").code(), Code::kFailed);  // nothing pending
+  JET_ASSERT_OK(table->AddNew());
+  EXPECT_EQ(table->SetFieldAt(99, "x").code(), Code::kNotFound);
+  JET_ASSERT_OK(table->SetFieldAt(name.value(), "Fred"));
+  JET_ASSERT_OK(table->SetFieldAt(auto_select.value(), Value()));
+  EXPECT_FALSE(table->Update().ok());
+  EXPECT_EQ(table->GetField("Name").value(), Value("Fred"));
+  JET_ASSERT_OK(table->SetFieldAt(auto_select.value(), Value::Boolean(true)));
+  JET_ASSERT_OK(table->Update());
+  JET_ASSERT_OK(table->MoveFirst());
+  EXPECT_EQ(table->GetField("Name").value(), Value("Fred"));
+}
+
 TEST_F(JetRecordsetTest, EditUpdateAndCancelChangeTheRowByItsKey) {
   AddCacheRows(*db_, {{"1", "E1", "&&&"}, {"2", "E2", "&&&"}, {"3", "E3", "Zoe"}});
   auto dynaset = Open(kByName, RecordsetType::kDynaset, {"&&&"});
