@@ -108,9 +108,13 @@ DriverTest::~DriverTest() {
 }
 
 ToolRun RunHostTool(const TempDir& home, const std::string& arguments) {
-  std::string command = "OLCONN97_REGISTRY_DIR='" + home.path() + "' XDG_DATA_HOME='" +
-                        home.Child("data") + "' XDG_CONFIG_HOME='" + home.Child("config") + "' '" +
-                        OLCONN97_HOST_PATH + "' " + arguments + " 2>'" + home.Child("stderr") + "'";
+  return RunShellCommand("OLCONN97_REGISTRY_DIR='" + home.path() + "' XDG_DATA_HOME='" +
+                         home.Child("data") + "' XDG_CONFIG_HOME='" + home.Child("config") + "' '" +
+                         OLCONN97_HOST_PATH + "' " + arguments + " 2>'" + home.Child("stderr") +
+                         "'");
+}
+
+ToolRun RunShellCommand(const std::string& command) {
   FILE* pipe = popen(command.c_str(), "r");
   ToolRun run{-1, {}};
   if (pipe == nullptr) return run;

@@ -2,13 +2,12 @@
 // the cards our store writes, and our store reads the cards khard writes.
 // Skipped, with a message, where khard is not installed.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <map>
 #include <string>
 
 #include "base/strings.h"
+#include "interop/interop_support.h"
 #include "outside/pim/item_classes.h"
 #include "outside/pim/objects.h"
 #include "outside/pim/store.h"
@@ -24,7 +23,7 @@ using ::olconn97::testing::WriteFile;
 class KhardTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("command -v khard >/dev/null 2>&1") != 0) {
+    if (!testing::KhardInstalled()) {
       GTEST_SKIP() << "khard is not installed (scripts/setup installs it)";
     }
     ApplicationOptions options;
@@ -35,27 +34,8 @@ class KhardTest : public ::testing::Test {
     ns_ = app_->GetNamespace("MAPI").value();
   }
 
-  // Runs khard on one address book folder; returns its standard output.
   std::string Khard(const std::string& book, const std::string& arguments) {
-    std::string config = temp_.Child("khard.conf");
-    WriteFile(config, "[addressbooks]\n[[book]]\npath = " + book +
-                          "\n[general]\ndebug = no\ndefault_action = list\neditor = /bin/true\n"
-                          "merge_editor = /bin/true\n[contact table]\ndisplay = first_name\n"
-                          "group_by_addressbook = no\nreverse = no\nshow_nicknames = no\n"
-                          "show_uids = yes\nsort = last_name\nlocalize_dates = yes\n"
-                          "preferred_phone_number_type = pref, cell, home\n"
-                          "preferred_email_address_type = pref, work, home\n[vcard]\n"
-                          "private_objects = Jabber,\npreferred_version = 3.0\n"
-                          "search_in_source_files = no\nskip_unparsable = no\n");
-    std::string command = "HOME='" + temp_.path() + "' khard -c '" + config + "' " + arguments +
-                          " 2>'" + temp_.Child("khard.err") + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    size_t read;
-    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, read);
-    EXPECT_EQ(pclose(pipe), 0) << testing::ReadFile(temp_.Child("khard.err"));
-    return out;
+    return testing::RunKhard(temp_, book, arguments);
   }
 
   TempDir temp_;
