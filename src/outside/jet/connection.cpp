@@ -249,7 +249,7 @@ Result<int64_t> Connection::Write(const std::string& sql, std::span<const Value>
   OLC_RETURN_IF_ERROR(BeginBatchIfNeeded());
   {
     OLC_ASSIGN_OR_RETURN(Query query, Prepare(sql));
-    OLC_RETURN_IF_ERROR(query.Bind(params));
+    OLC_RETURN_IF_ERROR(query.BindBorrowed(params));  // `params` outlive the query
     OLC_RETURN_IF_ERROR(query.Run());
   }
   int64_t changed = sqlite3_changes64(db_.get());

@@ -66,6 +66,15 @@ Query::~Query() {
 }
 
 Status Query::Bind(std::span<const Value> values, int first_index) {
+  return BindValues(values, first_index, SQLITE_TRANSIENT);
+}
+
+Status Query::BindBorrowed(std::span<const Value> values) {
+  return BindValues(values, 1, SQLITE_STATIC);
+}
+
+Status Query::BindValues(std::span<const Value> values, int first_index,
+                         sqlite3_destructor_type text_lifetime) {
   for (size_t i = 0; i < values.size(); ++i) {
     int index = first_index + static_cast<int>(i);
     const Value& value = values[i];
@@ -82,7 +91,7 @@ Status Query::Bind(std::span<const Value> values, int first_index) {
         break;
       case Value::Type::kText:
         rc = sqlite3_bind_text64(get(), index, value.text().data(), value.text().size(),
-                                 SQLITE_TRANSIENT, SQLITE_UTF8);
+                                 text_lifetime, SQLITE_UTF8);
         break;
       case Value::Type::kBoolean:
         rc = sqlite3_bind_int(get(), index, value.boolean() ? 1 : 0);

@@ -61,6 +61,9 @@ class Query {
 
   // Binds values[i] to parameter first_index + i.
   Status Bind(std::span<const Value> values, int first_index = 1);
+  // The same for values that outlive this query (its end clears the
+  // bindings): texts are bound where they lie, not copied.
+  Status BindBorrowed(std::span<const Value> values);
   Status BindInteger(int index, int64_t number);
   // True when a row is ready, false when the statement is done.
   Result<bool> Step();
@@ -76,6 +79,8 @@ class Query {
 
  private:
   sqlite3_stmt* get() const { return statement_->handle.get(); }
+  Status BindValues(std::span<const Value> values, int first_index,
+                    sqlite3_destructor_type text_lifetime);
 
   std::shared_ptr<CachedStatement> statement_;
   sqlite3* db_;
