@@ -33,8 +33,8 @@ int LikeInput(const uint8_t* data, size_t size) {
     OLCONN97_FUZZ_CHECK(kTarget, !bound || std::string_view(*bound) > text);
   }
   // A literal pattern matches its own text; its bytes must be text, though:
-  // invalid bytes either side of a "[]" read as one character once joined.
-  if (like.IsLiteral() && IsValidUtf8(prefix)) {
+  // invalid bytes either side of a "[]" may read as one character once joined.
+  if (like.IsLiteral() && IsValidUtf8(pattern)) {
     OLCONN97_FUZZ_CHECK(kTarget, like.Matches(prefix));
     OLCONN97_FUZZ_CHECK(kTarget, prefix == suffix);
   }
