@@ -13,11 +13,7 @@ constexpr std::string_view kTarget = "call_data";
 }  // namespace
 
 int CallDataInput(const uint8_t* data, size_t size) {
-  const std::string_view input = AsText(data, size);
-  const size_t nul = input.find('\0');
-  const std::string_view key = input.substr(0, nul);
-  const std::string_view call_data =
-      nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1);
+  const auto [key, call_data] = SplitAtFirst(AsText(data, size), '\0');
 
   const std::string value = GetKeyValue(call_data, key);
   OLCONN97_FUZZ_CHECK(kTarget, value.find(';') == std::string::npos);

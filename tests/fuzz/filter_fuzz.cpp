@@ -11,23 +11,8 @@ namespace {
 
 constexpr std::string_view kTarget = "filter";
 
-std::string_view OperatorText(pim::Comparison comparison) {
-  switch (comparison) {
-    case pim::Comparison::kEqual:
-      return "=";
-    case pim::Comparison::kNotEqual:
-      return "<>";
-    case pim::Comparison::kLess:
-      return "<";
-    case pim::Comparison::kLessOrEqual:
-      return "<=";
-    case pim::Comparison::kGreater:
-      return ">";
-    case pim::Comparison::kGreaterOrEqual:
-      return ">=";
-  }
-  return "?";
-}
+// In the order of pim::Comparison.
+constexpr std::string_view kOperatorTexts[] = {"=", "<>", "<", "<=", ">", ">="};
 
 }  // namespace
 
@@ -41,8 +26,8 @@ int FilterInput(const uint8_t* data, size_t size) {
 
   const std::string quote = filter.quoted ? std::string(1, TrimBlanks(text).back()) : "";
   const std::string again = "[" + filter.property + "] " +
-                            std::string(OperatorText(filter.comparison)) + " " + quote +
-                            filter.value + quote;
+                            std::string(kOperatorTexts[static_cast<int>(filter.comparison)]) + " " +
+                            quote + filter.value + quote;
   Result<pim::Filter> reparsed = pim::ParseFilter(again);
   OLCONN97_FUZZ_CHECK(kTarget, reparsed.ok());
   OLCONN97_FUZZ_CHECK(kTarget, reparsed.value().property == filter.property &&

@@ -22,9 +22,9 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"vcard", VCardInput},         {"reg_file", RegFileInput},  {"like", LikeInput},
-    {"call_data", CallDataInput},  {"filter", FilterInput},     {"netstring", NetstringInput},
-    {"json", JsonInput},           {"po_catalog", PoCatalogInput},
+    {"vcard", VCardInput},        {"reg_file", RegFileInput},     {"like", LikeInput},
+    {"call_data", CallDataInput}, {"filter", FilterInput},        {"netstring", NetstringInput},
+    {"json", JsonInput},          {"po_catalog", PoCatalogInput},
 };
 
 const fs::path kFuzzFolder = fs::path(OLCONN97_SOURCE_ROOT) / "tests" / "fuzz";

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 namespace olconn97::fuzz {
 
@@ -30,6 +31,15 @@ int PoCatalogInput(const uint8_t* data, size_t size);
 
 inline std::string_view AsText(const uint8_t* data, size_t size) {
   return {reinterpret_cast<const char*>(data), size};
+}
+
+// Two inputs in one: what comes before the first `separator`, and what
+// comes after it ("" when there is none).
+inline std::pair<std::string_view, std::string_view> SplitAtFirst(std::string_view input,
+                                                                  char separator) {
+  const size_t at = input.find(separator);
+  if (at == std::string_view::npos) return {input, {}};
+  return {input.substr(0, at), input.substr(at + 1)};
 }
 
 }  // namespace olconn97::fuzz

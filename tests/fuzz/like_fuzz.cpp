@@ -14,11 +14,7 @@ constexpr std::string_view kTarget = "like";
 }  // namespace
 
 int LikeInput(const uint8_t* data, size_t size) {
-  const std::string_view input = AsText(data, size);
-  const size_t line_end = input.find('\n');
-  const std::string_view pattern = input.substr(0, line_end);
-  const std::string_view text =
-      line_end == std::string_view::npos ? std::string_view() : input.substr(line_end + 1);
+  const auto [pattern, text] = SplitAtFirst(AsText(data, size), '\n');
 
   Result<jet::LikePattern> compiled = jet::LikePattern::Compile(pattern);
   if (!compiled.ok()) return 0;

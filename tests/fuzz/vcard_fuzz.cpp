@@ -17,7 +17,8 @@ std::vector<std::string> ReadAll(const pim::ContactCard& card) {
   std::vector<std::string> read;
   for (const std::string& name : pim::ContactCardPropertyNames()) {
     Result<std::string> value = card.GetProperty(name);
-    read.push_back(value.ok() ? value.value() : "!" + std::to_string(static_cast<int>(value.status().code())));
+    read.push_back(value.ok() ? value.value()
+                              : "!" + std::to_string(static_cast<int>(value.status().code())));
   }
   Result<std::vector<std::string>> extra = card.ExtraPhoneNumbers();
   if (extra.ok()) read.insert(read.end(), extra.value().begin(), extra.value().end());
