@@ -43,6 +43,7 @@ Result<Filter> ParseFilter(std::string_view text) {
   if (close == std::string_view::npos || close == 1) return Unsupported(text);
   Filter filter;
   filter.property = std::string(TrimBlanks(rest.substr(1, close - 1)));
+  if (filter.property.empty()) return Unsupported(text);
   rest = TrimBlanks(rest.substr(close + 1));
   bool found = false;
   for (const Operator& op : kOperators) {

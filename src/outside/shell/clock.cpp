@@ -7,6 +7,23 @@
 
 namespace olconn97::shell {
 
+namespace {
+
+// from_time_t multiplies into nanoseconds, which overflows for seconds more
+// than about 292 years from 1970: such times are held as the nearest end.
+WallTime FromSeconds(std::time_t seconds) {
+  using Seconds = std::chrono::duration<std::time_t>;
+  constexpr std::time_t kEarliest =
+      std::chrono::duration_cast<Seconds>(WallTime::min().time_since_epoch()).count() + 1;
+  constexpr std::time_t kLatest =
+      std::chrono::duration_cast<Seconds>(WallTime::max().time_since_epoch()).count() - 1;
+  if (seconds < kEarliest) return WallTime::min();
+  if (seconds > kLatest) return WallTime::max();
+  return std::chrono::system_clock::from_time_t(seconds);
+}
+
+}  // namespace
+
 std::tm LocalTime(WallTime time) {
   std::time_t seconds = std::chrono::system_clock::to_time_t(time);
   std::tm local{};
@@ -16,7 +33,7 @@ std::tm LocalTime(WallTime time) {
 
 WallTime FromLocalTime(std::tm local) {
   local.tm_isdst = -1;
-  return std::chrono::system_clock::from_time_t(std::mktime(&local));
+  return FromSeconds(std::mktime(&local));
 }
 
 std::string FormatLocal(WallTime time, const char* strftime_format) {
@@ -55,7 +72,7 @@ bool ParseUtcSeconds(std::string_view text, WallTime* time) {
   std::tm utc{};
   const char* end = strptime(copy.c_str(), kUtcSecondsFormat, &utc);
   if (end == nullptr || *end != '\0') return false;
-  *time = std::chrono::system_clock::from_time_t(timegm(&utc));
+  *time = FromSeconds(timegm(&utc));
   return true;
 }
 

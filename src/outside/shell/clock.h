@@ -39,7 +39,9 @@ class ManualClock : public Clock {
 
 // The broken-down local time of `time` (localtime_r).
 std::tm LocalTime(WallTime time);
-// The wall time of a broken-down local time (mktime; tm_isdst decided by the system).
+// The wall time of a broken-down local time (mktime; tm_isdst decided by the
+// system). A time WallTime cannot hold (before 1678 or after 2261, as a
+// typed date may be) is the nearest one it holds.
 WallTime FromLocalTime(std::tm local);
 
 // strftime of the local time under the process's LC_TIME locale.
@@ -56,7 +58,8 @@ std::string FormatDayMonthYearSeconds(WallTime time);
 // ISO 8601 in UTC to the second, "2026-12-06T14:47:50Z" (the fraction is
 // dropped): a time stored for the driver alone, free of zones and summer time.
 std::string FormatUtcSeconds(WallTime time);
-// Reads that form back; false for any other text.
+// Reads that form back (out of WallTime's years as FromLocalTime); false for
+// any other text.
 bool ParseUtcSeconds(std::string_view text, WallTime* time);
 
 // A date and time as a person or a host writes it: the locale's short date
