@@ -268,11 +268,15 @@ Status Connection::SetMemoryUse(bool bulk_writes) {
     // The index builds after a walk sort more than the page cache holds:
     // a second thread sorts and writes one part while the next is read.
     OLC_RETURN_IF_ERROR(Exec("PRAGMA threads=1"));
+    // Every checkpoint waits for the disk twice; a walk's rows and indexes
+    // go into the file once, when the walk is over.
+    OLC_RETURN_IF_ERROR(Exec("PRAGMA wal_autocheckpoint=0"));
     return Exec("PRAGMA mmap_size=0");
   }
   // A page cache large enough for a refresh's batch of writes (16 MB).
   OLC_RETURN_IF_ERROR(Exec("PRAGMA cache_size=-16384"));
   OLC_RETURN_IF_ERROR(Exec("PRAGMA threads=0"));
+  OLC_RETURN_IF_ERROR(Exec("PRAGMA wal_autocheckpoint=1000"));
   // Reads straight from the system's file cache instead of copying each
   // page in: a lookup in a large cache file touches pages all over it.
   return Exec("PRAGMA mmap_size=1073741824");
