@@ -197,6 +197,7 @@ Status DataCache::OpenForRebuild(const std::string& target) {
     OLC_ASSIGN_OR_RETURN(shared.gWorkspace, shared.db_engine->CreateWorkspace(
                                                 "", "admin", "", jet::WorkspaceType::kJet));
   }
+  OLC_RETURN_IF_ERROR(CheckRoomForRebuild(target));
   OLC_ASSIGN_OR_RETURN(shared.gCacheDatabase, shared.gWorkspace->OpenDatabase(target));
   jet::Database& cache = *shared.gCacheDatabase;
   OLC_RETURN_IF_ERROR(OpenCacheTable());
