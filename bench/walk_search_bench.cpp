@@ -21,7 +21,7 @@
 #include "core/settings.h"
 #include "core/shared_state.h"
 #include "driver/data_connector.h"
-#include "outside/com/bstr.h"
+#include "outside/com/variant.h"
 #include "outside/registry/registry.h"
 #include "outside/shell/shell.h"
 #include "outside/ui/desktop.h"
@@ -62,8 +62,9 @@ int Run(int count, int every) {
   std::filesystem::create_directories(data_home);
   setenv("XDG_DATA_HOME", data_home.c_str(), 1);
   std::filesystem::remove(data_home + "/Norvale Corvanta/Connector.mdb");
-  registry::MemoryRegistry registry;
-  shell::PosixShell shell(OLCONN97_BENCH_APP_PATH);
+  // Kept to the end of the process: the shared state refers to both.
+  static registry::MemoryRegistry registry;
+  static shell::PosixShell shell(OLCONN97_BENCH_APP_PATH);
   ResetSharedStateForTesting();
   Shared().services.SetRegistry(&registry);
   Shared().services.SetShell(&shell);

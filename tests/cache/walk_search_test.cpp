@@ -12,7 +12,7 @@
 #include "cache/cache_test_support.h"
 #include "cache/progress_window.h"
 #include "core/shared_state.h"
-#include "outside/com/bstr.h"
+#include "outside/com/variant.h"
 #include "outside/ui/desktop.h"
 
 namespace olconn97::testing {

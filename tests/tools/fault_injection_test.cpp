@@ -408,7 +408,7 @@ TEST_F(FaultInjectionTest, ASettingsFileOfGarbageIsReportedKeptAndTheDriverRunsO
         << command << ": the garbage was neither left nor kept";
   }
   EXPECT_EQ(ReadFile(hive() + ".malformed"), garbage);
-  EXPECT_NE(Tool("lookup 44207999* --first").out.find("New Caller"), std::string::npos);
+  EXPECT_NE(Tool("lookup '44207999*' --first").out.find("New Caller"), std::string::npos);
 }
 
 // Two hosts at once on one store and one cache: one rebuilds then
