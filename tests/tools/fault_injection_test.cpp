@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "tools/shell_command.h"
 
 extern char** environ;
 
@@ -75,23 +76,12 @@ std::map<std::string, std::string> Listing(const std::string& root) {
   return files;
 }
 
-std::string RunShell(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return "(cannot run: " + command + ")";
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
-  pclose(pipe);
-  return out;
-}
-
 // How to run a script in a mount namespace of its own, where it may mount
 // a small file system or a read-only view: "" where this machine allows
 // neither a user namespace nor (as root) a plain one.
 std::string MountNamespacePrefix() {
   for (const char* prefix : {"unshare -rm", "unshare -m"}) {
-    if (RunShell(std::string(prefix) + " sh -c 'mount -t tmpfs tmpfs /mnt && echo yes'") ==
+    if (RunShellCommand(std::string(prefix) + " sh -c 'mount -t tmpfs tmpfs /mnt && echo yes'") ==
         "yes\n") {
       return prefix;
     }
@@ -120,6 +110,17 @@ class FaultInjectionTest : public ::testing::Test {
   std::string data_folder() const { return home_.Child("data") + "/Norvale Corvanta"; }
   std::string cache() const { return data_folder() + "/Connector.mdb"; }
   std::string hive() const { return home_.Child("HKCU.reg"); }
+
+  // Rewrites every `step`-th card from `first` on with its changed number,
+  // dated ahead of any walk so far.
+  void ChangeCards(int first, int step) {
+    std::filesystem::file_time_type later =
+        std::filesystem::file_time_type::clock::now() + std::chrono::minutes(2);
+    for (int i = first; i < kCards; i += step) {
+      WriteFile(contacts() + "/" + CardFile(i), CardText(i, true));
+      std::filesystem::last_write_time(contacts() + "/" + CardFile(i), later);
+    }
+  }
 
   std::vector<std::string> HostEnvironmentWith(const std::vector<std::string>& more) {
     std::vector<std::string> env = {"OLCONN97_REGISTRY_DIR=" + home_.path(),
@@ -223,32 +224,24 @@ TEST_F(FaultInjectionTest, AWalkKilledAtRandomPointsIsCompletedByTheNextStartUp)
   const std::vector<std::string> rebuild = {"cache", "rebuild"};
   const std::vector<std::string> refresh = {"cache", "refresh"};
   const int64_t rebuild_time = Duration(rebuild);
-  const std::map<std::string, std::string> first_store = Listing(store());
-  for (int round = 0; round < 4; ++round) {
-    auto delay = std::chrono::microseconds(
-        std::uniform_int_distribution<int64_t>(0, rebuild_time * 5 / 4)(random));
-    KillAfter(rebuild, delay);
-    ExpectRecovered("seed " + std::to_string(seed) + ", rebuild killed after " +
-                        std::to_string(delay.count()) + " us",
-                    0, first_store);
-  }
+  // Four kills of `walk`, each at a random point of a walk's length (and
+  // now and then after its end), each followed by the checks.
+  auto kill_rounds = [&](const std::vector<std::string>& walk, int changed_cards) {
+    const std::map<std::string, std::string> store_before = Listing(store());
+    for (int round = 0; round < 4; ++round) {
+      auto delay = std::chrono::microseconds(
+          std::uniform_int_distribution<int64_t>(0, rebuild_time * 5 / 4)(random));
+      KillAfter(walk, delay);
+      ExpectRecovered("seed " + std::to_string(seed) + ", " + walk[1] + " killed after " +
+                          std::to_string(delay.count()) + " us",
+                      changed_cards, store_before);
+    }
+  };
+  kill_rounds(rebuild, 0);
   // A refresh with every card changed since the last walk: a walk as long
   // as a rebuild, but rows deleted and written again per contact.
-  std::filesystem::file_time_type later =
-      std::filesystem::file_time_type::clock::now() + std::chrono::minutes(2);
-  for (int i = 0; i < kCards; ++i) {
-    WriteFile(contacts() + "/" + CardFile(i), CardText(i, true));
-    std::filesystem::last_write_time(contacts() + "/" + CardFile(i), later);
-  }
-  const std::map<std::string, std::string> changed_store = Listing(store());
-  for (int round = 0; round < 4; ++round) {
-    auto delay = std::chrono::microseconds(
-        std::uniform_int_distribution<int64_t>(0, rebuild_time * 5 / 4)(random));
-    KillAfter(refresh, delay);
-    ExpectRecovered("seed " + std::to_string(seed) + ", refresh killed after " +
-                        std::to_string(delay.count()) + " us",
-                    kCards, changed_store);
-  }
+  ChangeCards(0, 1);
+  kill_rounds(refresh, kCards);
 }
 
 // A script for `bash` in a mount namespace of its own; the host's
@@ -271,7 +264,7 @@ class MountedFolderTest : public FaultInjectionTest {
                          "2>\"$OUT/$name.err\"; echo $? >\"$OUT/$name.rc\"; }\n" +
                          body;
     WriteFile(home_.Child("script.sh"), script);
-    return RunShell(prefix_ + " bash '" + home_.Child("script.sh") + "'");
+    return RunShellCommand(prefix_ + " bash '" + home_.Child("script.sh") + "'");
   }
   int ExitCode(const std::string& name) { return std::atoi(ReadFile(Out(name + ".rc")).c_str()); }
   std::string Out(const std::string& name) { return home_.Child("out/" + name); }
@@ -292,12 +285,7 @@ TEST_F(MountedFolderTest, OnAFullDiskAWalkFailsClearlyAndLosesNothing) {
                 .exit_code,
             0);
   // The same cards changed, so that the refresh has rows to write.
-  std::filesystem::file_time_type later =
-      std::filesystem::file_time_type::clock::now() + std::chrono::minutes(2);
-  for (int i = 0; i < kCards; i += 2) {
-    WriteFile(contacts() + "/" + CardFile(i), CardText(i, true));
-    std::filesystem::last_write_time(contacts() + "/" + CardFile(i), later);
-  }
+  ChangeCards(0, 2);
   const std::string cache_bytes = ReadFile(cache());
   const std::string hive_bytes = ReadFile(hive());
   // Free space left on the full file system: none at all, a little, and
@@ -416,12 +404,7 @@ TEST_F(FaultInjectionTest, ASettingsFileOfGarbageIsReportedKeptAndTheDriverRunsO
 // Neither fails, and after both and one more refresh every card has its row.
 TEST_F(FaultInjectionTest, TwoHostsOnOneCacheLoseNoRow) {
   ASSERT_EQ(Tool("cache rebuild").exit_code, 0) << Stderr();
-  std::filesystem::file_time_type later =
-      std::filesystem::file_time_type::clock::now() + std::chrono::minutes(2);
-  for (int i = 1; i < kCards; i += 3) {
-    WriteFile(contacts() + "/" + CardFile(i), CardText(i, true));
-    std::filesystem::last_write_time(contacts() + "/" + CardFile(i), later);
-  }
+  ChangeCards(1, 3);
   pid_t walker = Spawn({"cache", "rebuild"}, home_.Child("walker.err"));
   ASSERT_GT(walker, 0);
   int lookups_ok = 0;
