@@ -396,7 +396,7 @@ TEST_F(FaultInjectionTest, ASettingsFileOfGarbageIsReportedKeptAndTheDriverRunsO
         << command << ": the garbage was neither left nor kept";
   }
   EXPECT_EQ(ReadFile(hive() + ".malformed"), garbage);
-  EXPECT_NE(Tool("lookup '44207999*' --first").out.find("New Caller"), std::string::npos);
+  EXPECT_NE(Tool("lookup '44207999*' --first").out.find("FullName: Caller, New"), std::string::npos);
 }
 
 // Two hosts at once on one store and one cache: one rebuilds then
@@ -423,7 +423,7 @@ TEST_F(FaultInjectionTest, TwoHostsOnOneCacheLoseNoRow) {
   EXPECT_EQ(lookup_errors.find("rror"), std::string::npos) << lookup_errors;
   pid_t refresher = Spawn({"cache", "refresh"}, home_.Child("walker.err"));
   for (int i = 0; i < 4; ++i) {
-    ToolRun run = Tool("lookup --name 'Both At*' --first");
+    ToolRun run = Tool("lookup --name '*Both*' --first");
     EXPECT_TRUE(run.exit_code == 0 || run.exit_code == 1) << Stderr();
   }
   EXPECT_EQ(Wait(refresher), 0) << ReadFile(home_.Child("walker.err"));
@@ -433,7 +433,7 @@ TEST_F(FaultInjectionTest, TwoHostsOnOneCacheLoseNoRow) {
       << status.out;
   EXPECT_EQ(Found("*, Person", true).size(), static_cast<size_t>(kCards));
   EXPECT_EQ(Found("33155*", false).size(), static_cast<size_t>((kCards - 1 + 2) / 3));
-  EXPECT_NE(Tool("lookup 442079991234 --first").out.find("Both At Once"), std::string::npos);
+  EXPECT_NE(Tool("lookup 442079991234 --first").out.find("Both"), std::string::npos);
 }
 
 }  // namespace
