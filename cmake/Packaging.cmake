@@ -121,7 +121,7 @@ include(CPack)
 # --- tests: the manual and the completion cover every command; the package
 # builds, installs and runs outside the build folder. Not in the sanitizer
 # build, whose binaries are no package's.
-if(NOT OLCONN97_SANITIZE)
+if(NOT OLCONN97_SANITIZE AND NOT OLCONN97_TSAN)
   add_test(NAME Package.ManualAndCompletionCoverEveryCommand
     COMMAND ${CMAKE_SOURCE_DIR}/tests/package/manual_test.sh $<TARGET_FILE:olconn97_host>
             ${CMAKE_SOURCE_DIR}/data/man/olconn97.1 ${CMAKE_SOURCE_DIR}/data/completion/olconn97.bash)

@@ -28,6 +28,32 @@ bool WalkRunningElsewhere(const std::string& path) {
   return !lock.ok() && lock.status().code() == Code::kUnavailable;
 }
 
+namespace {
+
+// The journal holds a rebuild's pages until a checkpoint copies them into
+// the file, every 1000 pages of 4 KB: room for that many, and a batch more.
+constexpr uint64_t kRebuildJournalRoom = uint64_t{5} << 20;
+
+std::string Megabytes(uint64_t bytes) {
+  return std::to_string((bytes + (uint64_t{1} << 19)) >> 20) + " MB";
+}
+
+}  // namespace
+
+Status CheckRoomForRebuild(const std::string& path) {
+  shell::Shell& shell = Shared().services.shell();
+  const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+  Result<uint64_t> free = shell.FreeSpace(folder.empty() ? "." : folder);
+  if (!free.ok()) return Status::Ok();  // the walk will say it, if it comes to that
+  // The rows written again take about the room the current ones take.
+  const uint64_t needed = shell.FileSize(path).value_or(0) + kRebuildJournalRoom;
+  if (free.value() >= needed) return Status::Ok();
+  return Status::Error(Code::kIoError, "not enough free space for a rebuild in " + folder + " (" +
+                                           Megabytes(free.value()) + " free, about " +
+                                           Megabytes(needed) +
+                                           " needed): the cache is left as it was");
+}
+
 Result<std::string> MoveCacheAside(const std::string& path, const Status& why) {
   SharedState& shared = Shared();
   shell::Shell& shell = shared.services.shell();

@@ -28,6 +28,13 @@ Result<shell::FileLock> TakeWalkLock(const std::string& path);
 // True while another process walks the store into the cache file at `path`.
 bool WalkRunningElsewhere(const std::string& path);
 
+// Whether the file system of the cache file at `path` has room for a
+// rebuild: the table is emptied in one commit, so a rebuild that runs out
+// of room half way leaves a cache with only some of its rows. kIoError,
+// saying how much is free and needed, when there is plainly not enough;
+// ok when there is, or when the room cannot be told.
+Status CheckRoomForRebuild(const std::string& path);
+
 // Moves the cache file at `path` (and its journal files) aside, to
 // "<path>.damaged-YYYYmmdd-HHMMSS". Returns the one line that says what
 // happened and why, for the log and the status commands.

@@ -194,10 +194,7 @@ void DataCache::UpdateCache() {
     OLC_RETURN_IF_ERROR(EnsureCacheIndexes(*shared.gCacheDatabase));
     return OpenCacheTable();
   }();
-  if (!done.ok()) {
-    diag::LogFailure("Error(UpdateCache): ", done);
-    return;
-  }
+  if (!done.ok()) return WalkFailed("Error(UpdateCache): ", done);
   UpdateFolders();
 }
 
@@ -209,6 +206,7 @@ Status DataCache::OpenForRebuild(const std::string& target) {
     OLC_ASSIGN_OR_RETURN(shared.gWorkspace, shared.db_engine->CreateWorkspace(
                                                 "", "admin", "", jet::WorkspaceType::kJet));
   }
+  OLC_RETURN_IF_ERROR(CheckRoomForRebuild(target));
   OLC_ASSIGN_OR_RETURN(shared.gCacheDatabase, shared.gWorkspace->OpenDatabase(target));
   jet::Database& cache = *shared.gCacheDatabase;
   OLC_RETURN_IF_ERROR(OpenCacheTable());
@@ -261,7 +259,7 @@ void DataCache::CreateCache() {
     SetFileEveryoneAccess(target);
   }
   Status opened = OpenForRebuild(target);
-  if (!opened.ok()) return diag::LogFailure("Error(CreateCache): ", opened);
+  if (!opened.ok()) return WalkFailed("Error(CreateCache): ", opened);
   diag::Log("Preparing cache creation...");
   ShowProgressWindow(true);
   // Until the walk ends the cache is not complete as of any time: a process
@@ -278,6 +276,7 @@ void DataCache::Walk(bool create_mode) {
   if (create_mode || scanned_filter_ != RestrictString_) scanned_changes_.clear();
   if (!scanned_changes_.empty()) walk_start_ = scan_start_;
   walk_failed_ = false;
+  walk_failure_ = Status::Ok();
   walk_rebuilds_ = create_mode;
   // Held for the whole walk. Another process that began one since this
   // walk was asked for has the lock: this one then leaves the times as
@@ -287,6 +286,7 @@ void DataCache::Walk(bool create_mode) {
   if (!walk_lock.ok() && walk_lock.status().code() == Code::kUnavailable) {
     diag::Log(kWalkElsewhere);
     walk_failed_ = true;
+    walk_failure_ = Status::Unavailable(kWalkElsewhere);
     scanned_changes_.clear();
     return;
   }
@@ -322,6 +322,7 @@ void DataCache::Walk(bool create_mode) {
 
 void DataCache::WalkFailed(std::string_view context, const Status& failure) {
   walk_failed_ = true;
+  walk_failure_ = failure;
   diag::LogFailure(std::string(context), failure);
 }
 

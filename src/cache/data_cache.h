@@ -60,6 +60,9 @@ class DataCache {
   const std::string& LastModifKey() const { return LastModifKey_; }
   const std::string& RestrictString() const { return RestrictString_; }
   bool walk_failed() const { return walk_failed_; }
+  // Why the last rebuild or refresh asked for failed, before its walk or
+  // in it; ok when it did not (or failed only in a row, see the log).
+  const Status& walk_failure() const { return walk_failure_; }
   void set_walk_batch_rows_for_testing(int64_t rows) { walk_batch_rows_ = rows; }
 
  private:
@@ -105,6 +108,7 @@ class DataCache {
   RowFields row_fields_{};
   shell::WallTime walk_start_{};
   bool walk_failed_ = false;
+  Status walk_failure_;
   bool walk_rebuilds_ = false;
   // Rows gather in a transaction of this size while a walk writes them; a
   // search of this process sees them at once, others at each commit.

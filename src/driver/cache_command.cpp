@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "base/json_writer.h"
+#include "cache/cache_file.h"
 #include "cache/cache_state.h"
 #include "cache/data_cache.h"
 #include "cache/progress_window.h"
@@ -125,24 +126,54 @@ void PrintFacts(const CacheFacts& facts, bool json, std::ostream& out) {
   if (!facts.last_recovery.empty()) out << "Recovery:      " << facts.last_recovery << "\n";
 }
 
+// Why the walk just asked for did not happen or did not complete, or ok.
+// `started`: whether the request showed the progress window at all.
+Status WalkOutcome(bool rebuild, bool started) {
+  const char* what = rebuild ? "the rebuild" : "the refresh";
+  const std::string cache = DataPath() + "/Connector.mdb";
+  const DataCache* maintainer = Shared().gDataCache.get();
+  const Status failure = maintainer ? maintainer->walk_failure() : Status::Ok();
+  if (started && maintainer && !maintainer->walk_failed()) return Status::Ok();
+  if (!failure.ok()) {
+    return Status::Error(failure.code(), std::string(what) + " of the contact cache " + cache +
+                                             " did not complete: " + failure.description());
+  }
+  if (started) {
+    return Status::Failed(std::string(what) + " of the contact cache " + cache +
+                          " did not complete: a contact's rows could not be written (see the "
+                          "driver's log)");
+  }
+  if (WalkRunningElsewhere(cache)) {
+    return Status::Unavailable(std::string(what) + " did not start: another process is walking "
+                               "the store into " + cache);
+  }
+  return Status::Failed(std::string(what) + " of the contact cache " + cache +
+                        " did not start (see the driver's log)");
+}
+
 // Starts the driver and has it walk the store. A refresh follows the one
 // start-up may begin. A rebuild walks once: start-up is told not to refresh
 // first, and the build of a first launch, a whole rebuild, is then the walk.
+// A walk that fails, or never starts, is this command's failure: the cache
+// keeps what it had, and the reason is said.
 Status RunWalk(bool rebuild, std::ostream& err) {
   SharedState& shared = Shared();
   shared.cache_rebuild_follows = rebuild;
   auto driver = std::make_unique<cDataConnector>();
   shared.cache_rebuild_follows = false;
   if (!shared.gDriverReady) {
-    const std::string& problem = shared.store_problem;
+    std::string problem = driver->startup_problem();
+    if (problem.empty()) problem = shared.store_problem;
     return Status::Unavailable("the driver did not start: " +
-                               (problem.empty() ? "no contact store (see its log)" : problem));
+                               (problem.empty() ? "see its log" : problem));
   }
   bool built_at_start_up = rebuild && WalkRunning();
   if (!built_at_start_up) PumpUntilIdle();
   auto started = std::chrono::steady_clock::now();
   if (!built_at_start_up) OLC_RETURN_IF_ERROR(driver->Dataconnector_WriteCache(rebuild));
+  bool walked = WalkRunning();
   PumpUntilIdle();
+  OLC_RETURN_IF_ERROR(WalkOutcome(rebuild, walked));
   auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started);
   err << (rebuild ? "Rebuilt" : "Refreshed") << " in " << took.count() << " ms\n";

@@ -214,6 +214,8 @@ Result<com::Variant> cDataConnector::DataConnector_ExecuteCommand(std::string_vi
   if (command == "cacheRecovery") return com::Variant::String(Shared().cache_recovery);
   // Why start-up could not open the contact store (empty when it could).
   if (command == "storeProblem") return com::Variant::String(Shared().store_problem);
+  // Why start-up failed, whatever failed (empty when it did not).
+  if (command == "startupProblem") return com::Variant::String(startup_problem_);
   // The folder of the contact store the driver works on (empty without
   // one): where a host finds the cards, mails and journal entries.
   if (command == "storeFolder") {

@@ -54,7 +54,11 @@ class cDataConnector {
   Result<com::Variant> DataConnector_ExecuteCommand(std::string_view command,
                                                     const VARIANT& argument);
 
+  // Why this object's start-up failed (one line), or empty when it did not.
+  const std::string& startup_problem() const { return startup_problem_; }
+
  private:
+  std::string startup_problem_;
   // This object's own text translator (export folder labels and warnings).
   std::unique_ptr<textres::Translator> translator_;
   // The number matching of the search cursors this object opens; null for

@@ -67,7 +67,14 @@ Status OpenOrCreateCache() {
       (void)shared.gDataCache->IsUpToDate(true);  // refreshes when the store changed
       return Status::Ok();
     }
-    if (cache.status().code() != Code::kCorrupt) return cache.status();
+    if (cache.status().code() != Code::kCorrupt) {
+      // Not damaged, only out of reach (a read-only or full folder): kept
+      // as it is, and the reason names it.
+      return Status::Error(cache.status().code(),
+                           "the contact cache " + cache_file +
+                               " cannot be opened: " + cache.status().description(),
+                           cache.status().source());
+    }
     // A cache that cannot serve is derived data: it is kept aside for
     // whoever wants to look, and made again from the store.
     OLC_ASSIGN_OR_RETURN(std::string recovery, MoveCacheAside(cache_file, cache.status()));
@@ -151,6 +158,7 @@ Status cDataConnector::StartUp() {
 void cDataConnector::Class_Initialize() {
   Status failure = StartUp();
   if (failure.ok()) return;
+  startup_problem_ = failure.description();
   SharedState& shared = Shared();
   (void)TextResources().Initialize(0);
   Shared().services.desktop().screen().SetMousePointer(kDefaultPointer);

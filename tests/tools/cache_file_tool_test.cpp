@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "tools/shell_command.h"
 
 extern char** environ;
 
@@ -140,19 +141,8 @@ TEST_F(CacheFileToolTest, ACacheThatCannotBeOpenedIsMovedAsideAndRebuilt) {
   EXPECT_EQ(kept, 3);  // nothing is deleted
 }
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return "(cannot run: " + command + ")";
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
-  pclose(pipe);
-  return out;
-}
-
 bool HaveProgram(const char* name) {
-  return Shell(std::string("command -v ") + name + " >/dev/null && echo yes") == "yes\n";
+  return RunShellCommand(std::string("command -v ") + name + " >/dev/null && echo yes") == "yes\n";
 }
 
 // The cache is an ordinary SQLite file: the sqlite3 program and Python
@@ -170,18 +160,18 @@ TEST_F(CacheFileToolTest, SqliteProgramsReadChangeAndCopyTheCache) {
             0)
       << Stderr();
   const std::string db = "'" + cache() + "'";
-  EXPECT_EQ(Shell("sqlite3 " + db + " 'pragma integrity_check'"), "ok\n");
-  EXPECT_EQ(Shell("sqlite3 " + db +
+  EXPECT_EQ(RunShellCommand("sqlite3 " + db + " 'pragma integrity_check'"), "ok\n");
+  EXPECT_EQ(RunShellCommand("sqlite3 " + db +
                   " \"select Name from TCache where PhoneNumber = "
                   "'442079461007'\""),
             "7, Person\n");
   std::string entry_id =
-      Shell("sqlite3 " + db + " \"select EntryID from TCache where Name = '7, Person'\"");
+      RunShellCommand("sqlite3 " + db + " \"select EntryID from TCache where Name = '7, Person'\"");
   ASSERT_FALSE(entry_id.empty());
   entry_id.pop_back();
   // Another program adds a number to Person 7 (no derived values), renumbers
   // Person 8, and removes Person 9.
-  EXPECT_EQ(Shell("sqlite3 " + db +
+  EXPECT_EQ(RunShellCommand("sqlite3 " + db +
                   " \"insert into TCache (PhoneNumber, EntryID, Name) values "
                   "('4915112345678', '" +
                   entry_id + "', '7, Person')\""),
@@ -194,11 +184,11 @@ TEST_F(CacheFileToolTest, SqliteProgramsReadChangeAndCopyTheCache) {
       "db.commit()\n"
       "print(db.execute('pragma integrity_check').fetchone()[0])\n";
   WriteFile(home_.Child("change.py"), python);
-  EXPECT_EQ(Shell("python3 '" + home_.Child("change.py") + "' " + db), "ok\n");
+  EXPECT_EQ(RunShellCommand("python3 '" + home_.Child("change.py") + "' " + db), "ok\n");
   // A dump reloaded into a new file serves as the cache.
   std::string copy = "'" + home_.Child("copy.mdb") + "'";
-  EXPECT_EQ(Shell("sqlite3 " + db + " .dump | sqlite3 " + copy), "");
-  EXPECT_EQ(Shell("sqlite3 " + copy + " 'pragma integrity_check'"), "ok\n");
+  EXPECT_EQ(RunShellCommand("sqlite3 " + db + " .dump | sqlite3 " + copy), "");
+  EXPECT_EQ(RunShellCommand("sqlite3 " + copy + " 'pragma integrity_check'"), "ok\n");
   std::filesystem::remove(cache() + "-wal");
   std::filesystem::remove(cache() + "-shm");
   std::filesystem::rename(home_.Child("copy.mdb"), cache());
@@ -212,7 +202,7 @@ TEST_F(CacheFileToolTest, SqliteProgramsReadChangeAndCopyTheCache) {
   EXPECT_EQ(Tool("lookup 442079461009").exit_code, 1);  // deleted, and its card unchanged
   ToolRun by_name = Tool("lookup --name '7, PERS*' --first");
   EXPECT_EQ(by_name.exit_code, 0) << by_name.out << Stderr();
-  EXPECT_EQ(Shell("sqlite3 " + db + " 'pragma integrity_check'"), "ok\n");
+  EXPECT_EQ(RunShellCommand("sqlite3 " + db + " 'pragma integrity_check'"), "ok\n");
 }
 
 }  // namespace

@@ -80,9 +80,10 @@ bool RunSearch(DataConnector* driver, const Search& search, std::vector<ContactV
   Held<ContactRecord> cursor;
   HRESULT hr = driver->Dataconnector_OpenContactRecord(cursor.Receive());
   if (FAILED(hr) || cursor.get() == nullptr) {
-    *failure = FAILED(hr) ? FailureText(hr)
-                          : "the driver is not ready: it could not open the contact store "
-                            "(see 'olconn97 status' and the driver's log)";
+    std::string why = FAILED(hr) ? std::string() : CommandText(driver, "startupProblem");
+    *failure = FAILED(hr)      ? FailureText(hr)
+               : why.empty() ? "the driver is not ready (see 'olconn97 status' and the driver's log)"
+                             : "the driver is not ready: " + why;
     return false;
   }
   Held<Contact> contact;

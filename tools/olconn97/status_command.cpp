@@ -46,6 +46,7 @@ struct DriverState {
   std::string version;
   std::string cache_recovery;  // what start-up did about an unusable cache
   std::string store_problem;   // why start-up could not open the contact store
+  std::string startup_problem;  // why start-up failed, whatever failed
 };
 
 bool ReadState(DataConnector* driver, DriverState* state, std::string* error) {
@@ -62,6 +63,7 @@ bool ReadState(DataConnector* driver, DriverState* state, std::string* error) {
   state->version = version.str();
   state->cache_recovery = CommandText(driver, "cacheRecovery");
   state->store_problem = CommandText(driver, "storeProblem");
+  state->startup_problem = CommandText(driver, "startupProblem");
   return true;
 }
 
@@ -96,7 +98,11 @@ int RunStatus(const Args& args) {
     std::printf("PIMInstalled: %s\nPIMName: %s\nVersion: %s\n", state.installed ? "true" : "false",
                 PimCodeText(state.pim_name).c_str(), state.version.c_str());
     if (!state.cache_recovery.empty()) std::printf("Cache: %s\n", state.cache_recovery.c_str());
-    if (!state.store_problem.empty()) std::printf("Store: %s\n", state.store_problem.c_str());
+    if (!state.store_problem.empty()) {
+      std::printf("Store: %s\n", state.store_problem.c_str());
+    } else if (!state.startup_problem.empty()) {
+      std::printf("Start-up: %s\n", state.startup_problem.c_str());
+    }
   }
   return state.installed ? 0 : 1;
 }

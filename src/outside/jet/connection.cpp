@@ -247,10 +247,14 @@ Status Connection::BeginBatchIfNeeded() {
 Result<int64_t> Connection::Write(const std::string& sql, std::span<const Value> params) {
   if (read_only_ && db_) return JetFileIsReadOnly(path_);
   OLC_RETURN_IF_ERROR(BeginBatchIfNeeded());
-  {
+  Status ran = [&]() -> Status {
     OLC_ASSIGN_OR_RETURN(Query query, Prepare(sql));
     OLC_RETURN_IF_ERROR(query.BindBorrowed(params));  // `params` outlive the query
-    OLC_RETURN_IF_ERROR(query.Run());
+    return query.Run();
+  }();
+  if (!ran.ok()) {
+    AbandonBatch();
+    return ran;
   }
   int64_t changed = sqlite3_changes64(db_.get());
   CommittedIfAutocommit();
@@ -289,9 +293,25 @@ int64_t Connection::last_insert_rowid() const {
 Status Connection::Commit() {
   if (!db_) return ObjectClosed("DAO.Database");
   if (in_transaction_) return Status::Ok();
-  if (!sqlite3_get_autocommit(db_.get())) OLC_RETURN_IF_ERROR(Exec("COMMIT"));
+  if (!sqlite3_get_autocommit(db_.get())) {
+    Status committed = Exec("COMMIT");
+    if (!committed.ok()) {
+      AbandonBatch();
+      return committed;
+    }
+  }
   uncommitted_rows_ = 0;
   return Status::Ok();
+}
+
+// A batch is one step: a writer that replaces a contact's rows deletes the
+// old ones and writes the new in the same batch, so a batch that keeps its
+// deletions but not all of its rows (a full disk fails one insert, SQLite
+// rolls that statement back alone) would lose the contact. The whole batch
+// goes instead; its writer learns of the failure and writes it again later.
+void Connection::AbandonBatch() {
+  if (!in_transaction_ && db_ && !sqlite3_get_autocommit(db_.get())) (void)Exec("ROLLBACK");
+  if (!in_transaction_) uncommitted_rows_ = 0;
 }
 
 Status Connection::BeginTransaction() {

@@ -80,6 +80,8 @@ class Connection {
   Connection(DatabaseHandle db, std::string path) : db_(std::move(db)), path_(std::move(path)) {}
   static Result<DatabaseHandle> OpenHandle(const std::string& path, int flags);
   static Result<std::shared_ptr<Connection>> OpenJetFile(const std::string& path);
+  // Rolls back the open batch, if any (not an explicit transaction).
+  void AbandonBatch();
   Status BeginBatchIfNeeded();
   void CommittedIfAutocommit();
   void EvictIfFull();

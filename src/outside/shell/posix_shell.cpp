@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <syslog.h>
 #include <unistd.h>
 
@@ -203,6 +204,19 @@ bool PosixShell::FileExists(const std::string& path) {
   if (!fd.valid()) return false;
   struct stat info {};
   return fstat(fd.get(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+Result<uint64_t> PosixShell::FileSize(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return Status::FromErrno(errno, path);
+  return static_cast<uint64_t>(info.st_size);
+}
+
+Result<uint64_t> PosixShell::FreeSpace(const std::string& folder) {
+  struct statvfs info {};
+  if (statvfs(folder.c_str(), &info) != 0) return Status::FromErrno(errno, folder);
+  // f_bavail, not f_bfree: the blocks kept for root are not the user's.
+  return static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
 }
 
 Result<std::string> PosixShell::ReadFile(const std::string& path) {

@@ -11,6 +11,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -79,6 +80,11 @@ class Shell {
   virtual Status DeleteFile(const std::string& path) = 0;
   virtual Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
                                                                OpenMode mode) = 0;
+  // The size of a file, in bytes.
+  virtual Result<uint64_t> FileSize(const std::string& path) = 0;
+  // The bytes an ordinary user may still write on the file system that
+  // holds `folder`.
+  virtual Result<uint64_t> FreeSpace(const std::string& folder) = 0;
 
   // Starts the program argv[0] (a path, not looked up in PATH) with the
   // arguments argv[1...], without a shell, and does not wait for it: the
@@ -118,6 +124,10 @@ class ShellWrapper : public Shell {
                                                        OpenMode mode) override {
     return target_.OpenForWriting(path, mode);
   }
+  Result<uint64_t> FileSize(const std::string& path) override { return target_.FileSize(path); }
+  Result<uint64_t> FreeSpace(const std::string& folder) override {
+    return target_.FreeSpace(folder);
+  }
   Result<int> StartProgram(const std::vector<std::string>& argv) override {
     return target_.StartProgram(argv);
   }
@@ -156,6 +166,8 @@ class PosixShell : public Shell {
   Status DeleteFile(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> OpenForWriting(const std::string& path,
                                                        OpenMode mode) override;
+  Result<uint64_t> FileSize(const std::string& path) override;
+  Result<uint64_t> FreeSpace(const std::string& folder) override;
   Result<int> StartProgram(const std::vector<std::string>& argv) override;
 
  private:
