@@ -126,6 +126,10 @@ ToolRun RunShellCommand(const std::string& command) {
   return run;
 }
 
+std::string ShellOutput(const std::string& command) {
+  return RunShellCommand(command + " 2>&1").out;
+}
+
 BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
                                      const std::vector<std::string>& environment,
                                      const std::string& output) {

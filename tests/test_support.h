@@ -78,6 +78,8 @@ ToolRun RunHostTool(const TempDir& home, const std::string& arguments);
 // Runs a shell command line; its exit code and stdout (-1 when the shell
 // could not start or the command ended by a signal).
 ToolRun RunShellCommand(const std::string& command);
+// What a shell command line wrote on its output and errors, together.
+std::string ShellOutput(const std::string& command);
 
 // A process started in the background (its input /dev/null, its output and
 // errors to `output`), killed at the end unless stopped before.

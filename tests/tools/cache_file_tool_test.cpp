@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "test_support.h"
-#include "tools/shell_command.h"
 
 extern char** environ;
 
@@ -142,7 +141,7 @@ TEST_F(CacheFileToolTest, ACacheThatCannotBeOpenedIsMovedAsideAndRebuilt) {
 }
 
 bool HaveProgram(const char* name) {
-  return RunShellCommand(std::string("command -v ") + name + " >/dev/null && echo yes") == "yes\n";
+  return ShellOutput(std::string("command -v ") + name + " >/dev/null && echo yes") == "yes\n";
 }
 
 // The cache is an ordinary SQLite file: the sqlite3 program and Python
@@ -160,18 +159,18 @@ TEST_F(CacheFileToolTest, SqliteProgramsReadChangeAndCopyTheCache) {
             0)
       << Stderr();
   const std::string db = "'" + cache() + "'";
-  EXPECT_EQ(RunShellCommand("sqlite3 " + db + " 'pragma integrity_check'"), "ok\n");
-  EXPECT_EQ(RunShellCommand("sqlite3 " + db +
+  EXPECT_EQ(ShellOutput("sqlite3 " + db + " 'pragma integrity_check'"), "ok\n");
+  EXPECT_EQ(ShellOutput("sqlite3 " + db +
                   " \"select Name from TCache where PhoneNumber = "
                   "'442079461007'\""),
             "7, Person\n");
   std::string entry_id =
-      RunShellCommand("sqlite3 " + db + " \"select EntryID from TCache where Name = '7, Person'\"");
+      ShellOutput("sqlite3 " + db + " \"select EntryID from TCache where Name = '7, Person'\"");
   ASSERT_FALSE(entry_id.empty());
   entry_id.pop_back();
   // Another program adds a number to Person 7 (no derived values), renumbers
   // Person 8, and removes Person 9.
-  EXPECT_EQ(RunShellCommand("sqlite3 " + db +
+  EXPECT_EQ(ShellOutput("sqlite3 " + db +
                   " \"insert into TCache (PhoneNumber, EntryID, Name) values "
                   "('4915112345678', '" +
                   entry_id + "', '7, Person')\""),
@@ -184,11 +183,11 @@ TEST_F(CacheFileToolTest, SqliteProgramsReadChangeAndCopyTheCache) {
       "db.commit()\n"
       "print(db.execute('pragma integrity_check').fetchone()[0])\n";
   WriteFile(home_.Child("change.py"), python);
-  EXPECT_EQ(RunShellCommand("python3 '" + home_.Child("change.py") + "' " + db), "ok\n");
+  EXPECT_EQ(ShellOutput("python3 '" + home_.Child("change.py") + "' " + db), "ok\n");
   // A dump reloaded into a new file serves as the cache.
   std::string copy = "'" + home_.Child("copy.mdb") + "'";
-  EXPECT_EQ(RunShellCommand("sqlite3 " + db + " .dump | sqlite3 " + copy), "");
-  EXPECT_EQ(RunShellCommand("sqlite3 " + copy + " 'pragma integrity_check'"), "ok\n");
+  EXPECT_EQ(ShellOutput("sqlite3 " + db + " .dump | sqlite3 " + copy), "");
+  EXPECT_EQ(ShellOutput("sqlite3 " + copy + " 'pragma integrity_check'"), "ok\n");
   std::filesystem::remove(cache() + "-wal");
   std::filesystem::remove(cache() + "-shm");
   std::filesystem::rename(home_.Child("copy.mdb"), cache());
@@ -202,7 +201,7 @@ TEST_F(CacheFileToolTest, SqliteProgramsReadChangeAndCopyTheCache) {
   EXPECT_EQ(Tool("lookup 442079461009").exit_code, 1);  // deleted, and its card unchanged
   ToolRun by_name = Tool("lookup --name '7, PERS*' --first");
   EXPECT_EQ(by_name.exit_code, 0) << by_name.out << Stderr();
-  EXPECT_EQ(RunShellCommand("sqlite3 " + db + " 'pragma integrity_check'"), "ok\n");
+  EXPECT_EQ(ShellOutput("sqlite3 " + db + " 'pragma integrity_check'"), "ok\n");
 }
 
 }  // namespace

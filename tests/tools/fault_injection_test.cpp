@@ -27,7 +27,6 @@
 #include <vector>
 
 #include "test_support.h"
-#include "tools/shell_command.h"
 
 extern char** environ;
 
@@ -81,7 +80,7 @@ std::map<std::string, std::string> Listing(const std::string& root) {
 // neither a user namespace nor (as root) a plain one.
 std::string MountNamespacePrefix() {
   for (const char* prefix : {"unshare -rm", "unshare -m"}) {
-    if (RunShellCommand(std::string(prefix) + " sh -c 'mount -t tmpfs tmpfs /mnt && echo yes'") ==
+    if (ShellOutput(std::string(prefix) + " sh -c 'mount -t tmpfs tmpfs /mnt && echo yes'") ==
         "yes\n") {
       return prefix;
     }
@@ -264,7 +263,7 @@ class MountedFolderTest : public FaultInjectionTest {
                          "2>\"$OUT/$name.err\"; echo $? >\"$OUT/$name.rc\"; }\n" +
                          body;
     WriteFile(home_.Child("script.sh"), script);
-    return RunShellCommand(prefix_ + " bash '" + home_.Child("script.sh") + "'");
+    return ShellOutput(prefix_ + " bash '" + home_.Child("script.sh") + "'");
   }
   int ExitCode(const std::string& name) { return std::atoi(ReadFile(Out(name + ".rc")).c_str()); }
   std::string Out(const std::string& name) { return home_.Child("out/" + name); }
