@@ -426,7 +426,13 @@ TEST_F(FaultInjectionTest, TwoHostsOnOneCacheLoseNoRow) {
     ToolRun run = Tool("lookup --name '*Both*' --first");
     EXPECT_TRUE(run.exit_code == 0 || run.exit_code == 1) << Stderr();
   }
-  EXPECT_EQ(Wait(refresher), 0) << ReadFile(home_.Child("walker.err"));
+  // A lookup's start-up may be walking the same changes: the refresh then
+  // says so and leaves the walk to it.
+  const int refreshed = Wait(refresher);
+  const std::string said = ReadFile(home_.Child("walker.err"));
+  EXPECT_TRUE(refreshed == 0 ||
+              (refreshed == 1 && said.find("Another process is walking") != std::string::npos))
+      << said;
   ASSERT_EQ(Tool("cache refresh").exit_code, 0) << Stderr();
   ToolRun status = Tool("cache status --json");
   EXPECT_NE(status.out.find("\"rows\":" + std::to_string(kCards + 1) + ","), std::string::npos)
