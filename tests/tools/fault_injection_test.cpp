@@ -417,7 +417,16 @@ TEST_F(FaultInjectionTest, TwoHostsOnOneCacheLoseNoRow) {
       EXPECT_EQ(created.exit_code, 0) << created.out << Stderr();
     }
   }
-  EXPECT_EQ(Wait(walker), 0) << ReadFile(home_.Child("walker.err"));
+  // A lookup's start-up may walk the changed cards first: a walk asked for
+  // meanwhile then says so and leaves the cache to that walk.
+  auto expect_walked_or_left_to_the_other = [&](pid_t walk) {
+    const int exit_code = Wait(walk);
+    const std::string said = ReadFile(home_.Child("walker.err"));
+    EXPECT_TRUE(exit_code == 0 ||
+                (exit_code == 1 && said.find("Another process is walking") != std::string::npos))
+        << said;
+  };
+  expect_walked_or_left_to_the_other(walker);
   EXPECT_EQ(lookups_ok, 12);
   EXPECT_EQ(lookup_errors.find("rror"), std::string::npos) << lookup_errors;
   pid_t refresher = Spawn({"cache", "refresh"}, home_.Child("walker.err"));
@@ -425,7 +434,7 @@ TEST_F(FaultInjectionTest, TwoHostsOnOneCacheLoseNoRow) {
     ToolRun run = Tool("lookup --name '*Both*' --first");
     EXPECT_TRUE(run.exit_code == 0 || run.exit_code == 1) << Stderr();
   }
-  EXPECT_EQ(Wait(refresher), 0) << ReadFile(home_.Child("walker.err"));
+  expect_walked_or_left_to_the_other(refresher);
   ASSERT_EQ(Tool("cache refresh").exit_code, 0) << Stderr();
   ToolRun status = Tool("cache status --json");
   EXPECT_NE(status.out.find("\"rows\":" + std::to_string(kCards + 1) + ","), std::string::npos)
