@@ -281,6 +281,9 @@ Status Connection::SetMemoryUse(bool bulk_writes) {
   OLC_RETURN_IF_ERROR(Exec("PRAGMA cache_size=-16384"));
   OLC_RETURN_IF_ERROR(Exec("PRAGMA threads=0"));
   OLC_RETURN_IF_ERROR(Exec("PRAGMA wal_autocheckpoint=1000"));
+  // The journal of a rebuild grows with the store; once its pages are in
+  // the file, it shrinks back rather than keep that room on the disk.
+  OLC_RETURN_IF_ERROR(Exec("PRAGMA journal_size_limit=16777216"));
   // Reads straight from the system's file cache instead of copying each
   // page in: a lookup in a large cache file touches pages all over it.
   return Exec("PRAGMA mmap_size=1073741824");
