@@ -22,6 +22,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -324,7 +325,17 @@ TEST_F(MountedFolderTest, OnAFullDiskAWalkFailsClearlyAndLosesNothing) {
           << context << ", " << walk << ": " << said;
       EXPECT_EQ(said.find("Rebuilt in"), std::string::npos) << said;
     }
-    EXPECT_EQ(ReadFile(Out("hive-while-full")), hive_bytes) << context;
+    // Nothing written to the settings, unless the refresh found room and
+    // completed: then it rightly wrote its time, and only that.
+    const std::string hive_while_full = ReadFile(Out("hive-while-full"));
+    if (ExitCode("refresh") != 0) {
+      EXPECT_EQ(hive_while_full, hive_bytes) << context;
+    } else {
+      auto without_time = [](const std::string& hive) {
+        return std::regex_replace(hive, std::regex("\"LastModification\"=\"[^\"]*\""), "");
+      };
+      EXPECT_EQ(without_time(hive_while_full), without_time(hive_bytes)) << context;
+    }
     // Room again: the previous cache serves, then the refresh is made.
     EXPECT_EQ(ExitCode("status"), 0) << context << ": " << ReadFile(Out("status.err"));
     EXPECT_NE(ReadFile(Out("status.out")).find("\"rows\":" + std::to_string(kCards) + ","),
