@@ -39,6 +39,14 @@ class ComPtr {
   T* operator->() const { return p_; }
   T& operator*() const { return *p_; }
   explicit operator bool() const { return p_ != nullptr; }
+  // Whether this is the one reference left to the object (of the library's
+  // own objects, whose counts are exact).
+  bool sole() const {
+    if (p_ == nullptr) return false;
+    ULONG count = p_->AddRef();
+    p_->Release();
+    return count == 2;
+  }
 
   // Gives up ownership: the caller now owns the reference.
   T* Detach() { return std::exchange(p_, nullptr); }

@@ -269,9 +269,10 @@ Status Connection::SetMemoryUse(bool bulk_writes) {
     // a larger cache only costs memory (measured: a 4 MB cache builds
     // 100,000 contacts faster than 16 MB, at a flat peak).
     OLC_RETURN_IF_ERROR(Exec("PRAGMA cache_size=-4096"));
-    // The index builds after a walk sort more than the page cache holds:
-    // a second thread sorts and writes one part while the next is read.
-    OLC_RETURN_IF_ERROR(Exec("PRAGMA threads=1"));
+    // The index builds after a walk sort in this thread alone: SQLite's
+    // helper threads for a sort larger than the cache cost more than they
+    // save (measured: 0.75 s instead of 0.55 s for the four indexes of
+    // 100,000 contacts).
     // Every checkpoint waits for the disk twice; a walk's rows and indexes
     // go into the file once, when the walk is over.
     OLC_RETURN_IF_ERROR(Exec("PRAGMA wal_autocheckpoint=0"));
@@ -279,7 +280,6 @@ Status Connection::SetMemoryUse(bool bulk_writes) {
   }
   // A page cache large enough for a refresh's batch of writes (16 MB).
   OLC_RETURN_IF_ERROR(Exec("PRAGMA cache_size=-16384"));
-  OLC_RETURN_IF_ERROR(Exec("PRAGMA threads=0"));
   OLC_RETURN_IF_ERROR(Exec("PRAGMA wal_autocheckpoint=1000"));
   // The journal of a rebuild grows with the store; once its pages are in
   // the file, it shrinks back rather than keep that room on the disk.

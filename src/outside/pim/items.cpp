@@ -19,6 +19,8 @@ namespace {
 
 // A walk through fewer items than this reads them one by one.
 constexpr size_t kReadAheadAfter = 16;
+// Items let go of are given back to the read-ahead this many at a time.
+constexpr size_t kGiveBackBatch = 32;
 
 Status BadIndex() {
   return Status::InvalidArgument("Array index out of bounds").WithNumber(DISP_E_BADINDEX);
@@ -37,8 +39,15 @@ Result<com::ComPtr<pim::Item>> Items::Item(int32_t index) const {
   ItemLocation location{folder_, files_[position]};
   std::optional<PreparedFile> prepared;
   if (read_ahead_) {
+    // A walk lets go of each item before it asks for the next.
+    if (last_prepared_.sole()) spent_.push_back(std::move(last_prepared_));
+    last_prepared_.reset();
+    if (spent_.size() >= kGiveBackBatch) read_ahead_->GiveBack(spent_);
     prepared = read_ahead_->Take(position);
-    if (!prepared) read_ahead_.reset();  // the caller left the order
+    if (!prepared) {
+      spent_.clear();
+      read_ahead_.reset();  // the caller left the order
+    }
   } else if (position > 0 && position == next_in_order_ &&
              files_.size() - position > kReadAheadAfter) {
     // A second item in order: a walk through the folder has begun.
@@ -47,8 +56,10 @@ Result<com::ComPtr<pim::Item>> Items::Item(int32_t index) const {
         EntryIdParts{context_.store->store_id(), folder_.key, std::string()});
   }
   next_in_order_ = position + 1;
-  if (prepared) return LoadItem(context_, location, std::move(*prepared));
-  return LoadItem(context_, location);
+  if (!prepared) return LoadItem(context_, location);
+  Result<com::ComPtr<pim::Item>> item = LoadItem(context_, location, std::move(*prepared));
+  if (item.ok()) last_prepared_ = item.value();
+  return item;
 }
 
 Result<com::ComPtr<pim::Item>> Items::Add(int kind) const {

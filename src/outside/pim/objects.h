@@ -223,6 +223,10 @@ class Items final : public StoreObject<Items> {
   // Reads the next files while a walk through them in order works on one.
   mutable std::unique_ptr<ItemReadAhead> read_ahead_;
   mutable size_t next_in_order_ = 0;
+  // The item made last from the read-ahead's files, and those the caller
+  // let go of since, to be given back to the read-ahead in batches.
+  mutable com::ComPtr<pim::Item> last_prepared_;
+  mutable std::vector<com::ComPtr<pim::Item>> spent_;
 };
 
 // An item of any class. Its file is written by Save, moved by Delete.

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "outside/pim/objects.h"
 #include "outside/pim/store_files.h"
 #include "outside/shell/file_io.h"
 
@@ -48,30 +49,54 @@ void ItemReadAhead::Run(size_t first) {
     PreparedFile file;
     file.bytes = folder.valid() ? ReadItemFileAt(folder.get(), directory_, name)
                                 : ReadItemFile(directory_ + "/" + name);
+    file.size = file.bytes.ok() ? file.bytes.value().size() : 0;
     if (file.bytes.ok() && ItemKindOfFile(name) == ItemFileKind::kContact) {
-      // A card that does not parse is left to the caller, who reports why.
-      Result<ContactCard> card = ContactCard::Parse(file.bytes.value());
+      // The card keeps the bytes themselves. One that does not parse leaves
+      // why to the caller, who reports it.
+      Result<ContactCard> card = ContactCard::ParseOwned(std::move(file.bytes).value());
       if (card.ok()) {
+        file.bytes = std::string();
         file.card = std::move(card).value();
         file.entry_id = EncodeEntryId({folder_id_.store_id, folder_id_.folder_key, name});
+      } else {
+        file.bytes = card.status();
       }
     }
-    size_t size = file.bytes.ok() ? file.bytes.value().size() : 0;
     bool wake;
+    std::vector<com::ComPtr<Item>> released;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      waiting_bytes_ += size;
+      waiting_bytes_ += file.size;
       waiting_.push_back(std::move(file));
       reader_done_ = position + 1 == files_.size();
       wake = taker_waits_ && (waiting_.size() >= kWakeBatch || reader_done_);
+      released.swap(given_back_);
     }
     if (wake) changed_.notify_all();
+    released.clear();
   }
 }
 
 std::optional<PreparedFile> ItemReadAhead::Take(size_t position) {
-  std::unique_lock<std::mutex> lock(mutex_);
   if (position != next_ || position >= files_.size()) return std::nullopt;
+  if (taken_first_ == taken_.size()) TakeBatch();
+  ++next_;
+  return std::move(taken_[taken_first_++]);
+}
+
+void ItemReadAhead::GiveBack(std::vector<com::ComPtr<Item>>& items) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!reader_done_) {
+      given_back_.insert(given_back_.end(), std::make_move_iterator(items.begin()),
+                         std::make_move_iterator(items.end()));
+    }
+  }
+  items.clear();  // the reader has stopped: released here
+}
+
+void ItemReadAhead::TakeBatch() {
+  std::unique_lock<std::mutex> lock(mutex_);
   if (waiting_.empty()) {
     // A batch, not the next file alone: the reader, when it is the slower
     // of the two, would otherwise wake the caller for every file.
@@ -81,15 +106,14 @@ std::optional<PreparedFile> ItemReadAhead::Take(size_t position) {
     });
     taker_waits_ = false;
   }
-  PreparedFile file = std::move(waiting_.front());
-  waiting_.pop_front();
-  waiting_bytes_ -= file.bytes.ok() ? file.bytes.value().size() : 0;
-  ++next_;
-  // The reader is woken once half the room is free again, not per file.
-  const bool wake = reader_waits_ && waiting_.size() <= kMaxWaiting / 2;
+  // Every file waiting at once: one lock per batch, not per file.
+  taken_.clear();
+  taken_first_ = 0;
+  taken_.swap(waiting_);
+  waiting_bytes_ = 0;
+  const bool wake = reader_waits_;
   lock.unlock();
   if (wake) changed_.notify_all();
-  return file;
 }
 
 }  // namespace olconn97::pim

@@ -7,7 +7,6 @@
 
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -23,9 +22,12 @@ namespace olconn97::pim {
 
 // One file as the read-ahead found it.
 struct PreparedFile {
-  Result<std::string> bytes = std::string();  // the content, or why it could not be read
-  std::optional<ContactCard> card;            // a contact file's card, parsed already
-  std::string entry_id;                       // with a card: its entry ID, worked out already
+  // The content, or why it could not be read or parsed; empty once the
+  // card holds it.
+  Result<std::string> bytes = std::string();
+  std::optional<ContactCard> card;  // a contact file's card, parsed already
+  std::string entry_id;             // with a card: its entry ID, worked out already
+  size_t size = 0;                  // bytes read
 };
 
 struct Context;
@@ -38,7 +40,8 @@ Result<com::ComPtr<Item>> LoadItem(const Context& context, const ItemLocation& l
 
 class ItemReadAhead {
  public:
-  // At most this many files, or this many bytes, wait to be taken.
+  // At most this many files, or this many bytes, wait to be taken (and as
+  // many again may have been taken and not yet asked for).
   static constexpr size_t kMaxWaiting = 64;
   static constexpr size_t kMaxWaitingBytes = size_t{4} << 20;
   // A caller that had to wait is woken when this many files wait (or the
@@ -57,16 +60,30 @@ class ItemReadAhead {
   // walk left the order the read-ahead follows (the caller reads it itself).
   std::optional<PreparedFile> Take(size_t position);
 
+  // Items made from taken files that nobody else holds any more, for the
+  // reader to release: most of an item's memory is the card the reader
+  // made, and it frees that at little cost, where a free on the caller's
+  // thread would contend with the reader's own allocations. Takes them all.
+  void GiveBack(std::vector<com::ComPtr<Item>>& items);
+
  private:
   void Run(size_t first);
+  // Moves the files waiting into taken_, waiting for a batch if none is.
+  void TakeBatch();
 
   const std::string directory_;
   const EntryIdParts folder_id_;
   const std::vector<std::string>& files_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<PreparedFile> waiting_;  // the files from next_ on, in order
+  // The taker's own: the files it took from waiting_, the one at
+  // taken_first_ being the file at next_. The two vectors trade places,
+  // keeping their room: no allocation per file.
+  std::vector<PreparedFile> taken_;
+  size_t taken_first_ = 0;
   size_t next_;
+  std::vector<PreparedFile> waiting_;  // the files after taken_, in order
+  std::vector<com::ComPtr<Item>> given_back_;
   size_t waiting_bytes_ = 0;
   bool stop_ = false;
   bool reader_done_ = false;  // every file from `first` on has been queued

@@ -39,6 +39,11 @@ Result<ContactCard> ContactCard::Parse(std::string_view file_bytes) {
   return ContactCard(std::move(document));
 }
 
+Result<ContactCard> ContactCard::ParseOwned(std::string file_bytes) {
+  OLC_ASSIGN_OR_RETURN(VCardDocument document, VCardDocument::ParseOwned(std::move(file_bytes)));
+  return ContactCard(std::move(document));
+}
+
 ContactCard ContactCard::NewCard(std::string_view uid) {
   std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:";
   text += EscapeText(uid.empty() ? RandomUuid() : std::string(uid), VCardVersion::k30);

@@ -87,6 +87,8 @@ class ContactCard {
   // The first card of a file. Fails (kCorrupt) when the file holds no card,
   // (kInvalidArgument) when it breaks the size limits of vcard_lines.h.
   static Result<ContactCard> Parse(std::string_view file_bytes);
+  // The same, keeping `file_bytes` itself rather than a copy.
+  static Result<ContactCard> ParseOwned(std::string file_bytes);
   // A new vCard 3.0 card: BEGIN, VERSION, UID, FN, N, END. An empty uid
   // gets a random UUID.
   static ContactCard NewCard(std::string_view uid = {});

@@ -14,6 +14,15 @@ bool EndsInSoftBreak(const ContentLine& line) {
 
 Result<VCardDocument> VCardDocument::Parse(std::string_view file_bytes) {
   OLC_ASSIGN_OR_RETURN(VCardFile file, VCardFile::Parse(file_bytes, 1));
+  return FromFile(std::move(file));
+}
+
+Result<VCardDocument> VCardDocument::ParseOwned(std::string file_bytes) {
+  OLC_ASSIGN_OR_RETURN(VCardFile file, VCardFile::ParseOwned(std::move(file_bytes), 1));
+  return FromFile(std::move(file));
+}
+
+Result<VCardDocument> VCardDocument::FromFile(VCardFile file) {
   if (file.cards().empty()) {
     return Status::Corrupt("The file holds no vCard: there is no BEGIN:VCARD line");
   }

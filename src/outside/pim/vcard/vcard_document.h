@@ -21,6 +21,8 @@ class VCardDocument {
  public:
   // Fails when the file holds no BEGIN:VCARD, or breaks a size limit.
   static Result<VCardDocument> Parse(std::string_view file_bytes);
+  // The same, keeping `file_bytes` itself rather than a copy.
+  static Result<VCardDocument> ParseOwned(std::string file_bytes);
 
   // The whole file: unchanged lines byte for byte, edited lines in place.
   std::string Serialize() const;
@@ -47,6 +49,7 @@ class VCardDocument {
   void Remove(size_t index);
 
  private:
+  static Result<VCardDocument> FromFile(VCardFile file);
   ContentLine Store(WrittenLine line, uint32_t id);
 
   std::shared_ptr<const VCardStorage> storage_;

@@ -159,6 +159,13 @@ class CardTracker {
   CardSpan card_;
 };
 
+Status CheckFileSize(size_t size) {
+  if (size <= kMaxVCardFileBytes) return Status::Ok();
+  return Status::InvalidArgument("The card file holds " + std::to_string(size) +
+                                 " bytes; files over " + std::to_string(kMaxVCardFileBytes) +
+                                 " bytes are not read");
+}
+
 }  // namespace
 
 bool ContentLine::NameIs(std::string_view upper) const { return EqualsIgnoreCase(name(), upper); }
@@ -204,15 +211,16 @@ bool IsEndVCard(const ContentLine& line) {
 }
 
 Result<VCardFile> VCardFile::Parse(std::string_view bytes, size_t max_cards) {
-  if (bytes.size() > kMaxVCardFileBytes) {
-    return Status::InvalidArgument("The card file holds " + std::to_string(bytes.size()) +
-                                   " bytes; files over " + std::to_string(kMaxVCardFileBytes) +
-                                   " bytes are not read");
-  }
+  OLC_RETURN_IF_ERROR(CheckFileSize(bytes.size()));
+  return ParseOwned(std::string(bytes), max_cards);
+}
+
+Result<VCardFile> VCardFile::ParseOwned(std::string bytes, size_t max_cards) {
+  OLC_RETURN_IF_ERROR(CheckFileSize(bytes.size()));
   auto storage = std::make_shared<VCardStorage>();
-  storage->bytes.assign(bytes);
+  storage->bytes = std::move(bytes);
   VCardFile file;
-  file.lines_.reserve(std::min<size_t>(bytes.size() / 32 + 4, 1024));
+  file.lines_.reserve(std::min<size_t>(storage->bytes.size() / 32 + 4, 1024));
   LineSplitter splitter(storage->bytes, &storage->unfolded);
   CardTracker tracker;
   while (!splitter.Done() && file.cards_.size() < max_cards) {

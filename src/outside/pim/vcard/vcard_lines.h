@@ -90,6 +90,8 @@ class VCardFile {
   // cards: the rest of the file is then not split, only kept as tail().
   // Fails only on the size limits above.
   static Result<VCardFile> Parse(std::string_view bytes, size_t max_cards = kAllCards);
+  // The same, keeping `bytes` itself rather than a copy.
+  static Result<VCardFile> ParseOwned(std::string bytes, size_t max_cards = kAllCards);
 
   // Every line up to the end of the last card read, cards and anything
   // before or between them; tail() holds the rest.
