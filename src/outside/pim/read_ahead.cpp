@@ -1,9 +1,12 @@
 #include "outside/pim/read_ahead.h"
 
+#include <algorithm>
+#include <span>
 #include <utility>
 
 #include "outside/pim/objects.h"
 #include "outside/pim/store_files.h"
+#include "outside/shell/file_batch.h"
 #include "outside/shell/file_io.h"
 
 namespace olconn97::pim {
@@ -30,7 +33,17 @@ void ItemReadAhead::Run(size_t first) {
   // The folder's path (a linked book's symbolic link included) is resolved
   // once; each file is then opened by its name alone.
   shell::ScopedFd folder = shell::OpenFolder(directory_);
+  // Small files come a batch at a time; any other is read alone below, once
+  // there is room for it.
+  shell::FileBatchReader batch_reader(folder.get());
+  std::vector<std::optional<std::string>> batch;
+  size_t batch_first = first;
   for (size_t position = first; position < files_.size(); ++position) {
+    if (position == batch_first + batch.size()) {
+      batch_first = position;
+      size_t count = std::min(shell::FileBatchReader::kMaxBatch, files_.size() - position);
+      batch = batch_reader.Read(std::span(files_).subspan(position, count));
+    }
     {
       std::unique_lock<std::mutex> lock(mutex_);
       auto room = [this] {
@@ -47,8 +60,13 @@ void ItemReadAhead::Run(size_t first) {
     }
     const std::string& name = files_[position];
     PreparedFile file;
-    file.bytes = folder.valid() ? ReadItemFileAt(folder.get(), directory_, name)
-                                : ReadItemFile(directory_ + "/" + name);
+    std::optional<std::string>& read = batch[position - batch_first];
+    if (read) {
+      file.bytes = std::move(*read);
+    } else {
+      file.bytes = folder.valid() ? ReadItemFileAt(folder.get(), directory_, name)
+                                  : ReadItemFile(directory_ + "/" + name);
+    }
     file.size = file.bytes.ok() ? file.bytes.value().size() : 0;
     if (file.bytes.ok() && ItemKindOfFile(name) == ItemFileKind::kContact) {
       // The card keeps the bytes themselves. One that does not parse leaves
