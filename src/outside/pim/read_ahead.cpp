@@ -110,7 +110,7 @@ void ItemReadAhead::GiveBack(std::vector<com::ComPtr<Item>>& items) {
                          std::make_move_iterator(items.end()));
     }
   }
-  items.clear();  // the reader has stopped: released here
+  items.clear();  // handed over, or released here once the reader has stopped
 }
 
 void ItemReadAhead::TakeBatch() {
