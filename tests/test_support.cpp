@@ -144,18 +144,28 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   pid_t pid = -1;
   if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data()) == 0) pid_ = pid;
   posix_spawn_file_actions_destroy(&actions);
 }
 
-BackgroundProcess::~BackgroundProcess() {
+BackgroundProcess::~BackgroundProcess() { Kill(); }
+
+int BackgroundProcess::Wait() {
+  if (pid_ <= 0 || exited_) return -1;
+  int status = 0;
+  if (waitpid(pid_, &status, 0) != pid_) return -1;
+  exited_ = true;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void BackgroundProcess::Kill() {
   if (pid_ <= 0 || exited_) return;
   kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);
+  exited_ = true;
 }
 
 int BackgroundProcess::Stop() {

@@ -85,8 +85,8 @@ std::string ShellOutput(const std::string& command);
 // errors to `output`), killed at the end unless stopped before.
 class BackgroundProcess {
  public:
-  BackgroundProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-                    const std::string& output);
+  BackgroundProcess(const std::vector<std::string>& argv,
+                    const std::vector<std::string>& environment, const std::string& output);
   ~BackgroundProcess();
   BackgroundProcess(const BackgroundProcess&) = delete;
   BackgroundProcess& operator=(const BackgroundProcess&) = delete;
@@ -95,6 +95,11 @@ class BackgroundProcess {
   // Ends the process with SIGTERM: its exit status, -1 when it had to be
   // killed or ended by a signal.
   int Stop();
+  // Waits for the process to end by itself: its exit status, -1 when a
+  // signal ended it.
+  int Wait();
+  // Ends the process at once (SIGKILL) and waits for it.
+  void Kill();
 
  private:
   int pid_ = -1;

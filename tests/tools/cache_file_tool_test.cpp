@@ -1,11 +1,6 @@
 // The cache file as other programs and hard stops meet it: killed rebuilds,
 // damaged files, and SQLite tools that read and change it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -15,8 +10,6 @@
 #include <vector>
 
 #include "test_support.h"
-
-extern char** environ;
 
 namespace olconn97::testing {
 namespace {
@@ -54,28 +47,11 @@ class CacheFileToolTest : public ::testing::Test {
 
   // `olconn97 cache rebuild` as its own process, killed after `delay`.
   void RebuildKilledAfter(std::chrono::microseconds delay) {
-    std::vector<std::string> env = {"OLCONN97_REGISTRY_DIR=" + home_.path(),
-                                    "XDG_DATA_HOME=" + home_.Child("data"),
-                                    "XDG_CONFIG_HOME=" + home_.Child("config")};
-    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-    std::vector<char*> envp;
-    for (std::string& entry : env) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    std::string host = OLCONN97_HOST_PATH;
-    std::vector<std::string> words = {host, "cache", "rebuild"};
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, host.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    BackgroundProcess rebuild({OLCONN97_HOST_PATH, "cache", "rebuild"}, HostEnvironment(home_),
+                              "/dev/null");
+    ASSERT_TRUE(rebuild.started());
     std::this_thread::sleep_for(delay);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
+    rebuild.Kill();
   }
 
   TempDir home_;
@@ -161,8 +137,8 @@ TEST_F(CacheFileToolTest, SqliteProgramsReadChangeAndCopyTheCache) {
   const std::string db = "'" + cache() + "'";
   EXPECT_EQ(ShellOutput("sqlite3 " + db + " 'pragma integrity_check'"), "ok\n");
   EXPECT_EQ(ShellOutput("sqlite3 " + db +
-                  " \"select Name from TCache where PhoneNumber = "
-                  "'442079461007'\""),
+                        " \"select Name from TCache where PhoneNumber = "
+                        "'442079461007'\""),
             "7, Person\n");
   std::string entry_id =
       ShellOutput("sqlite3 " + db + " \"select EntryID from TCache where Name = '7, Person'\"");
@@ -171,9 +147,9 @@ TEST_F(CacheFileToolTest, SqliteProgramsReadChangeAndCopyTheCache) {
   // Another program adds a number to Person 7 (no derived values), renumbers
   // Person 8, and removes Person 9.
   EXPECT_EQ(ShellOutput("sqlite3 " + db +
-                  " \"insert into TCache (PhoneNumber, EntryID, Name) values "
-                  "('4915112345678', '" +
-                  entry_id + "', '7, Person')\""),
+                        " \"insert into TCache (PhoneNumber, EntryID, Name) values "
+                        "('4915112345678', '" +
+                        entry_id + "', '7, Person')\""),
             "");
   std::string python =
       "import sqlite3, sys\n"

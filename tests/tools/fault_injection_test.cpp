@@ -6,13 +6,8 @@
 //
 // The kill points are random; the seed is printed, and the environment
 // variable OLCONN97_FAULT_SEED replays a run.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,16 +15,15 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <random>
-#include <set>
 #include <regex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "test_support.h"
-
-extern char** environ;
 
 namespace olconn97::testing {
 namespace {
@@ -122,67 +116,38 @@ class FaultInjectionTest : public ::testing::Test {
     }
   }
 
-  std::vector<std::string> HostEnvironmentWith(const std::vector<std::string>& more) {
-    std::vector<std::string> env = {"OLCONN97_REGISTRY_DIR=" + home_.path(),
-                                    "XDG_DATA_HOME=" + home_.Child("data"),
-                                    "XDG_CONFIG_HOME=" + home_.Child("config"), "OLCONN97_UI="};
-    env.insert(env.end(), more.begin(), more.end());
-    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-    return env;
-  }
-
-  // `olconn97 <words>` as a process of its own, its errors to `errors`.
-  pid_t Spawn(const std::vector<std::string>& words, const std::string& errors) {
-    std::vector<std::string> env = HostEnvironmentWith({});
-    std::vector<char*> envp;
-    for (std::string& entry : env) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argv_text = {OLCONN97_HOST_PATH};
-    argv_text.insert(argv_text.end(), words.begin(), words.end());
-    std::vector<char*> argv;
-    for (std::string& word : argv_text) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t child = -1;
-    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) child = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return child;
-  }
-
-  // The exit status of a spawned host, -1 for one a signal ended.
-  static int Wait(pid_t child) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // `olconn97 <words>` as a process of its own, its output to `output`.
+  std::unique_ptr<BackgroundProcess> Spawn(const std::vector<std::string>& words,
+                                           const std::string& output) {
+    std::vector<std::string> argv = {OLCONN97_HOST_PATH};
+    argv.insert(argv.end(), words.begin(), words.end());
+    std::vector<std::string> env = HostEnvironment(home_);
+    env.emplace_back("OLCONN97_UI=");
+    return std::make_unique<BackgroundProcess>(argv, env, output);
   }
 
   // How long an undisturbed `olconn97 <words>` takes, in microseconds.
   int64_t Duration(const std::vector<std::string>& words) {
     auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(Wait(Spawn(words, home_.Child("timed.err"))), 0) << ReadFile(home_.Child("timed.err"));
+    EXPECT_EQ(Spawn(words, home_.Child("timed.err"))->Wait(), 0)
+        << ReadFile(home_.Child("timed.err"));
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                  started)
         .count();
   }
 
   void KillAfter(const std::vector<std::string>& words, std::chrono::microseconds delay) {
-    pid_t child = Spawn(words, "/dev/null");
-    ASSERT_GT(child, 0);
+    std::unique_ptr<BackgroundProcess> child = Spawn(words, "/dev/null");
+    ASSERT_TRUE(child->started());
     std::this_thread::sleep_for(delay);
-    kill(child, SIGKILL);
-    Wait(child);
+    child->Kill();
   }
 
   // The contacts a lookup finds by `pattern` (by name with `by_name`), by
   // full name, each once.
   std::set<std::string> Found(const std::string& pattern, bool by_name) {
-    ToolRun run = Tool(std::string("lookup ") + (by_name ? "--name " : "") + "'" + pattern +
-                       "' --json");
+    ToolRun run =
+        Tool(std::string("lookup ") + (by_name ? "--name " : "") + "'" + pattern + "' --json");
     std::set<std::string> names;
     const std::string key = "\"FullName\":\"";
     for (size_t at = run.out.find(key); at != std::string::npos; at = run.out.find(key, at + 1)) {
@@ -258,8 +223,8 @@ class MountedFolderTest : public FaultInjectionTest {
   // output, errors and exit status to out/NAME.*). Returns the script's output.
   std::string RunScript(const std::string& body) {
     std::filesystem::create_directories(home_.Child("out"));
-    std::string script = "set -u\nHOST='" + std::string(OLCONN97_HOST_PATH) +
-                         "'\nOUT='" + home_.Child("out") +
+    std::string script = "set -u\nHOST='" + std::string(OLCONN97_HOST_PATH) + "'\nOUT='" +
+                         home_.Child("out") +
                          "'\nrun() { name=$1; shift; \"$HOST\" \"$@\" >\"$OUT/$name.out\" "
                          "2>\"$OUT/$name.err\"; echo $? >\"$OUT/$name.rc\"; }\n" +
                          body;
@@ -292,26 +257,26 @@ TEST_F(MountedFolderTest, OnAFullDiskAWalkFailsClearlyAndLosesNothing) {
   // enough to empty the table but not to fill it again.
   for (int free_kb : {0, 256, 2048}) {
     const std::string context = std::to_string(free_kb) + " KB free";
-    std::string output = RunScript(
-        "FULL='" + home_.Child("full") + "'\nmkdir -p \"$FULL\"\n" +
-        "mount -t tmpfs -o size=16m tmpfs \"$FULL\" || exit 90\n"
-        "mkdir \"$FULL/settings\" && cp '" +
-        hive() + "' \"$FULL/settings/\" && cp -a '" + data_folder() +
-        "' \"$FULL/\" || exit 91\n"
-        "export XDG_DATA_HOME=\"$FULL\" OLCONN97_REGISTRY_DIR=\"$FULL/settings\" "
-        "XDG_CONFIG_HOME=\"$FULL/config\" OLCONN97_UI=\n"
-        "avail=$(df -k --output=avail \"$FULL\" | tail -1)\n"
-        "dd if=/dev/zero of=\"$FULL/filler\" bs=1k count=$((avail - " +
-        std::to_string(free_kb) +
-        ")) 2>/dev/null\n"
-        "run rebuild cache rebuild\nrun refresh cache refresh\n"
-        "cp \"$FULL/settings/HKCU.reg\" \"$OUT/hive-while-full\"\n"
-        "rm -f \"$FULL/filler\"\n"
-        "run status cache status --json\nrun lookup lookup " +
-        Digits(kCards - 1, false) +
-        " --first\n"
-        "run changed lookup " +
-        Digits(0, true) + " --first\n");
+    std::string output =
+        RunScript("FULL='" + home_.Child("full") + "'\nmkdir -p \"$FULL\"\n" +
+                  "mount -t tmpfs -o size=16m tmpfs \"$FULL\" || exit 90\n"
+                  "mkdir \"$FULL/settings\" && cp '" +
+                  hive() + "' \"$FULL/settings/\" && cp -a '" + data_folder() +
+                  "' \"$FULL/\" || exit 91\n"
+                  "export XDG_DATA_HOME=\"$FULL\" OLCONN97_REGISTRY_DIR=\"$FULL/settings\" "
+                  "XDG_CONFIG_HOME=\"$FULL/config\" OLCONN97_UI=\n"
+                  "avail=$(df -k --output=avail \"$FULL\" | tail -1)\n"
+                  "dd if=/dev/zero of=\"$FULL/filler\" bs=1k count=$((avail - " +
+                  std::to_string(free_kb) +
+                  ")) 2>/dev/null\n"
+                  "run rebuild cache rebuild\nrun refresh cache refresh\n"
+                  "cp \"$FULL/settings/HKCU.reg\" \"$OUT/hive-while-full\"\n"
+                  "rm -f \"$FULL/filler\"\n"
+                  "run status cache status --json\nrun lookup lookup " +
+                  Digits(kCards - 1, false) +
+                  " --first\n"
+                  "run changed lookup " +
+                  Digits(0, true) + " --first\n");
     ASSERT_EQ(output, "") << context;
     // A refresh may find room for its few rows; a rebuild never does here.
     for (const char* walk : {"rebuild", "refresh"}) {
@@ -360,16 +325,16 @@ TEST_F(MountedFolderTest, AReadOnlyDataFolderFailsClearlyAndChangesNothing) {
   std::filesystem::remove(cache() + "-shm");
   const std::map<std::string, std::string> data_before = Listing(data_folder());
   const std::string hive_bytes = ReadFile(hive());
-  std::string output = RunScript(
-      "export OLCONN97_REGISTRY_DIR='" + home_.path() + "' XDG_DATA_HOME='" + home_.Child("data") +
-      "' XDG_CONFIG_HOME='" + home_.Child("config") +
-      "' OLCONN97_UI=\n"
-      "D='" +
-      data_folder() +
-      "'\nmount --bind \"$D\" \"$D\" && mount -o remount,bind,ro \"$D\" || exit 90\n"
-      "touch \"$D/probe\" 2>/dev/null && echo writable\n"
-      "run rebuild cache rebuild\nrun refresh cache refresh\nrun lookup lookup " +
-      Digits(5, false) + " --first\nrun status status\n");
+  std::string output =
+      RunScript("export OLCONN97_REGISTRY_DIR='" + home_.path() + "' XDG_DATA_HOME='" +
+                home_.Child("data") + "' XDG_CONFIG_HOME='" + home_.Child("config") +
+                "' OLCONN97_UI=\n"
+                "D='" +
+                data_folder() +
+                "'\nmount --bind \"$D\" \"$D\" && mount -o remount,bind,ro \"$D\" || exit 90\n"
+                "touch \"$D/probe\" 2>/dev/null && echo writable\n"
+                "run rebuild cache rebuild\nrun refresh cache refresh\nrun lookup lookup " +
+                Digits(5, false) + " --first\nrun status status\n");
   ASSERT_EQ(output, "");
   for (const char* command : {"rebuild", "refresh", "lookup"}) {
     std::string said = ReadFile(Out(command + std::string(".err")));
@@ -406,7 +371,8 @@ TEST_F(FaultInjectionTest, ASettingsFileOfGarbageIsReportedKeptAndTheDriverRunsO
         << command << ": the garbage was neither left nor kept";
   }
   EXPECT_EQ(ReadFile(hive() + ".malformed"), garbage);
-  EXPECT_NE(Tool("lookup '44207999*' --first").out.find("FullName: Caller, New"), std::string::npos);
+  EXPECT_NE(Tool("lookup '44207999*' --first").out.find("FullName: Caller, New"),
+            std::string::npos);
 }
 
 // Two hosts at once on one store and one cache: one rebuilds then
@@ -415,8 +381,9 @@ TEST_F(FaultInjectionTest, ASettingsFileOfGarbageIsReportedKeptAndTheDriverRunsO
 TEST_F(FaultInjectionTest, TwoHostsOnOneCacheLoseNoRow) {
   ASSERT_EQ(Tool("cache rebuild").exit_code, 0) << Stderr();
   ChangeCards(1, 3);
-  pid_t walker = Spawn({"cache", "rebuild"}, home_.Child("walker.err"));
-  ASSERT_GT(walker, 0);
+  std::unique_ptr<BackgroundProcess> walker =
+      Spawn({"cache", "rebuild"}, home_.Child("walker.err"));
+  ASSERT_TRUE(walker->started());
   int lookups_ok = 0;
   std::string lookup_errors;
   for (int i = 0; i < 12; ++i) {
@@ -430,22 +397,23 @@ TEST_F(FaultInjectionTest, TwoHostsOnOneCacheLoseNoRow) {
   }
   // A lookup's start-up may walk the changed cards first: a walk asked for
   // meanwhile then says so and leaves the cache to that walk.
-  auto expect_walked_or_left_to_the_other = [&](pid_t walk) {
-    const int exit_code = Wait(walk);
+  auto expect_walked_or_left_to_the_other = [&](BackgroundProcess& walk) {
+    const int exit_code = walk.Wait();
     const std::string said = ReadFile(home_.Child("walker.err"));
     EXPECT_TRUE(exit_code == 0 ||
                 (exit_code == 1 && said.find("Another process is walking") != std::string::npos))
         << said;
   };
-  expect_walked_or_left_to_the_other(walker);
+  expect_walked_or_left_to_the_other(*walker);
   EXPECT_EQ(lookups_ok, 12);
   EXPECT_EQ(lookup_errors.find("rror"), std::string::npos) << lookup_errors;
-  pid_t refresher = Spawn({"cache", "refresh"}, home_.Child("walker.err"));
+  std::unique_ptr<BackgroundProcess> refresher =
+      Spawn({"cache", "refresh"}, home_.Child("walker.err"));
   for (int i = 0; i < 4; ++i) {
     ToolRun run = Tool("lookup --name '*Both*' --first");
     EXPECT_TRUE(run.exit_code == 0 || run.exit_code == 1) << Stderr();
   }
-  expect_walked_or_left_to_the_other(refresher);
+  expect_walked_or_left_to_the_other(*refresher);
   ASSERT_EQ(Tool("cache refresh").exit_code, 0) << Stderr();
   ToolRun status = Tool("cache status --json");
   EXPECT_NE(status.out.find("\"rows\":" + std::to_string(kCards + 1) + ","), std::string::npos)
